@@ -1,0 +1,112 @@
+#pragma once
+// The command exchange with the TAVRIN-4X and the reception of its replies.
+// Every command of the panel leaves through tx_cmd or tx_cmd_nowait; replies
+// are assembled by the serial path (tim_rx_Timer) or the TCP path
+// (wsk_client_DataArrival) and routed by their three-letter code.
+
+#include "link/panel_state.h"
+#include "link/ports.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace tavrin {
+
+class Link : public QObject {
+    Q_OBJECT
+public:
+    // Longest reply text kept while assembling; anything beyond is garbage and
+    // is dropped so a babbling device cannot grow memory.
+    static constexpr int max_reply_chars = 1024;
+    // TCP arrivals are handled in pieces of at most this many characters.
+    static constexpr int max_tcp_piece = 255;
+    // Bytes held back (after a carriage return) for later replies.
+    static constexpr int max_pending_bytes = 65536;
+
+    Link(PanelState& state, Platform& platform, SerialPort& serial, TcpClient& tcp, LogSink* log = nullptr);
+
+    // ---- exchange state (names as the rest of the panel knows them)
+    int16_t link_kind = 0;  // 0 RS-232, 1 Ethernet
+    bool rs232_open = false;
+    bool eth_connected = false;
+    bool awaiting_reply = false;
+    bool reply_done = false;
+    QString rx_buffer;
+    int16_t rx_count = 0;
+    int16_t log_lines = 0;
+    int16_t ip_query_step = 254;
+
+    // ---- command exchange
+    void tx_cmd(const QString& tx_str);
+    void tx_cmd_nowait(const QString& tx_str);
+    void Delay(float seconds);
+    static QString Pad3(int n);
+    void cmd_clear_Click();
+    // The traffic log as one running text (txt_cmd).
+    const QString& log_text() const { return log_text_; }
+
+    // ---- reception
+    void tim_rx_Timer();
+    void wsk_client_DataArrival();
+    bool tim_rx_enabled() const { return tim_rx_enabled_; }
+    void set_tim_rx_enabled(bool on);
+    // Forgets any half-received reply and held-back bytes (a port was re-opened).
+    void forget_reception();
+
+    // ---- reply table
+    using Handler = std::function<void()>;
+    void register_handler(const QString& code, Handler h);
+    // The "EXT" entry exists on the TCP path only.
+    void register_tcp_only_handler(const QString& code, Handler h);
+    bool dispatch(const QString& code, bool tcp_path = false);
+    // The reply a handler is called for: rx_buffer without its last character.
+    QString reply() const { return rx_buffer; }
+
+    // The link is up on the selected interface.
+    bool link_up() const { return link_kind == 1 ? eth_connected : rs232_open; }
+
+    // Runs after "RST001"/"PWR001" went out over Ethernet and the re-connect
+    // notice was shown: hides the panel openers and closes the connection.
+    std::function<void()> on_device_restart;
+
+    PanelState& state() { return st_; }
+    Platform& platform() { return platform_; }
+    SerialPort& serial() { return serial_; }
+    TcpClient& tcp() { return tcp_; }
+
+    // Mended framing: a character the wire cannot carry is sent as '?'.
+    static QByteArray to_wire(const QString& text);
+
+private:
+    bool check_link();
+    void log_append(const QString& text);
+    void wait_output_drained();
+    void schedule_rx_tick();
+    void run_scheduled_rx_tick();
+    void process_tcp_piece(const QByteArray& piece);
+    void process_tcp_pending();
+    void append_rx(const QString& text);
+    void add_rx_count(int n);
+    void dispatch_unsolicited(bool tcp_path);
+
+    PanelState& st_;
+    Platform& platform_;
+    SerialPort& serial_;
+    TcpClient& tcp_;
+    LogSink* log_;
+    QString log_text_;
+    QHash<QString, Handler> table_;
+    QHash<QString, Handler> tcp_only_;
+
+    bool rx_complete_ = false;  // rx_buffer holds a whole reply
+    bool tim_rx_enabled_ = false;
+    bool rx_tick_scheduled_ = false;
+    bool in_rx_tick_ = false;
+    QByteArray serial_pending_;  // bytes that followed a carriage return
+    QByteArray tcp_pending_;     // TCP bytes not yet handled
+    bool in_tcp_arrival_ = false;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,84 @@
+#pragma once
+// Production adapters: QSerialPort, QTcpSocket, QTimer, QElapsedTimer, the
+// event loop and QMessageBox behind the panel's small port interfaces.
+
+#include "link/ports.h"
+
+#include <QElapsedTimer>
+#include <QSerialPort>
+#include <QTcpSocket>
+#include <QTimer>
+
+class QWidget;
+
+namespace tavrin {
+
+// Port n (1..9) to a device name: COMn on Windows; elsewhere the entry "COMn"
+// in the program's directory when it exists (a link to /dev/serial/by-id/...,
+// /dev/ttyUSB0 or the simulator's pseudo-terminal), else /dev/ttyS<n-1>.
+QString serial_device_for_port(int n, const QString& program_dir);
+
+// "host", "host:port" or "[v6-address]:port" after trimming outer blanks;
+// without a port the device's telnet port 23. Returns false for a port that is
+// not a number from 1 to 65535.
+bool parse_host_port(const QString& text, QString* host, quint16* port);
+
+class QtSerialPort : public SerialPort {
+public:
+    explicit QtSerialPort(QString program_dir);
+    bool open(int n) override;
+    void close() override;
+    bool is_open() const override;
+    void discard_queues() override;
+    qint64 bytes_waiting() override;
+    QByteArray read_all() override;
+    qint64 bytes_to_write() override;
+    void write(const QByteArray& bytes) override;
+    QSerialPort& port() { return port_; }
+
+private:
+    QString program_dir_;
+    QSerialPort port_;
+};
+
+class QtTcpClient : public TcpClient {
+public:
+    QtTcpClient();
+    void connect_to(const QString& host, quint16 port) override;
+    State state() const override;
+    void send(const QByteArray& bytes) override;
+    QByteArray take_all() override;
+    void close() override;
+
+private:
+    QTcpSocket socket_;
+};
+
+class QtTimerAdapter : public Timer {
+public:
+    QtTimerAdapter();
+    void set_interval(int ms) override { timer_.setInterval(ms); }
+    int interval() const override { return timer_.interval(); }
+    void set_enabled(bool on) override;
+    bool enabled() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+};
+
+class QtPlatform : public Platform {
+public:
+    QtPlatform();
+    qint64 now_ms() override { return clock_.elapsed(); }
+    void pump(int max_wait_ms = 0) override;
+    void message(const QString& text, MsgIcon icon) override;
+    std::unique_ptr<Timer> make_timer() override { return std::make_unique<QtTimerAdapter>(); }
+    void set_message_parent(QWidget* parent) { parent_ = parent; }
+
+private:
+    QElapsedTimer clock_;
+    QTimer wake_;
+    QWidget* parent_ = nullptr;
+};
+
+}  // namespace tavrin
