@@ -71,6 +71,7 @@ public:
     // notice was shown: hides the panel openers and closes the connection.
     std::function<void()> on_device_restart;
 
+    void set_log_sink(LogSink* log) { log_ = log; }
     PanelState& state() { return st_; }
     Platform& platform() { return platform_; }
     SerialPort& serial() { return serial_; }

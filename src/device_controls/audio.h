@@ -1,0 +1,26 @@
+#pragma once
+// Audio EDID, dual A/B and quad audio choices, and mute.
+
+#include "main_window/context.h"
+
+namespace tavrin {
+
+class Audio {
+public:
+    explicit Audio(Context& c);
+    void opt_audio_Click(int index);
+    void opt_da_Click(int index);
+    void opt_db_Click(int index);
+    void opt_quad_Click(int index);
+    void cmd_mute_Click();
+    void on_reply_AUE();
+    void on_reply_AUA();
+    void on_reply_AUB();
+    void on_reply_AUQ();
+    void on_reply_AUD();
+
+private:
+    Context& c_;
+};
+
+}  // namespace tavrin

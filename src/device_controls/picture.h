@@ -1,0 +1,28 @@
+#pragma once
+// Brightness, contrast, hue and saturation: four groups of four rows.
+
+#include "main_window/context.h"
+
+namespace tavrin {
+
+class Picture {
+public:
+    explicit Picture(Context& c);
+    void hsr_bri_Change(int index);
+    void hsr_con_Change(int index);
+    void hsr_hue_Change(int index);
+    void hsr_sat_Change(int index);
+    void on_reply_BRI();
+    void on_reply_CON();
+    void on_reply_HUE();
+    void on_reply_SAT();
+    void cmd_pic_refresh_Click();
+    void cmd_pic_reset_Click();
+    // The reset the device's "RST..2" answer triggers.
+    void picture_reset();
+
+private:
+    Context& c_;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,35 @@
+#pragma once
+// The "Control Interface" frame: choice of link, the serial port and the
+// Ethernet connection with its watchdog.
+
+#include "main_window/context.h"
+
+#include <memory>
+
+namespace tavrin {
+
+class LinkControls {
+public:
+    explicit LinkControls(Context& c);
+    // serial
+    void set_comm();
+    void cbo_com_Click();
+    void cmd_conn_Click();
+    void cmd_disconn_Click();
+    // interface choice and Ethernet
+    void opt_interface_Click(int index);
+    void cmd_conn_eth_Click();
+    void wsk_client_Connect();
+    void tim_eth_Timer();
+    void cmd_disconn_eth_Click();
+    void on_reply_EXT();
+
+    int16_t com_port_no = 1;
+    Timer& tim_eth() { return *tim_eth_; }
+
+private:
+    Context& c_;
+    std::unique_ptr<Timer> tim_eth_;
+};
+
+}  // namespace tavrin

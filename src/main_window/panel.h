@@ -1,0 +1,64 @@
+#pragma once
+// The composition: one main window, the command exchange and one controller
+// per subject, wired together. Production passes the Qt adapters, tests the
+// fakes; nothing else differs.
+
+#include "link/link.h"
+#include "link/panel_state.h"
+#include "link/ports.h"
+#include "main_window/context.h"
+#include "main_window/frm_main.h"
+
+#include <memory>
+
+namespace tavrin {
+
+class LinkControls;
+class Startup;
+class Picture;
+class Power;
+class RoutingMap;
+class DisplayModes;
+class Resolution;
+class Audio;
+class Bezel;
+class Presets;
+class Keypad;
+class Hdcp;
+class Labels;
+class Pip;
+
+class Panel {
+public:
+    Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const QString& program_dir);
+    ~Panel();
+
+    // Form_Load: first values, lists, files, link restore, height, title, show.
+    void load();
+
+    PanelState st;
+    FrmMain w;
+    Link link;
+    Context ctx;
+
+    std::unique_ptr<LinkControls> links;
+    std::unique_ptr<Startup> startup;
+    std::unique_ptr<Picture> picture;
+    std::unique_ptr<Power> power;
+    std::unique_ptr<RoutingMap> map;
+    std::unique_ptr<DisplayModes> modes;
+    std::unique_ptr<Resolution> resolution;
+    std::unique_ptr<Audio> audio;
+    std::unique_ptr<Bezel> bezel;
+    std::unique_ptr<Presets> presets;
+    std::unique_ptr<Keypad> keypad;
+    std::unique_ptr<Hdcp> hdcp;
+    std::unique_ptr<Labels> labels;
+    std::unique_ptr<Pip> pip;
+
+private:
+    class LogView;
+    std::unique_ptr<LogView> log_view_;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,24 @@
+#pragma once
+// The "DUAL PiP" window and the main-window routines and replies that serve it.
+
+#include "main_window/context.h"
+
+namespace tavrin {
+
+class Pip {
+public:
+    explicit Pip(Context& c);
+    ~Pip();
+    void lab_pip_Click();
+    void dual_pip_set(const QString& pip_str);
+    void dual_pip_refresh();
+    void on_reply_PPO();
+    void on_reply_PSZ();
+    void on_reply_PSW();
+    void close_window();
+
+private:
+    Context& c_;
+};
+
+}  // namespace tavrin

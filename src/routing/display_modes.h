@@ -1,0 +1,23 @@
+#pragma once
+// The five display modes and the re-layout of the window per reported mode.
+
+#include "main_window/context.h"
+
+namespace tavrin {
+
+class RoutingMap;
+class Picture;
+
+class DisplayModes {
+public:
+    DisplayModes(Context& c, RoutingMap& map, Picture& picture);
+    void cmd_mode_Click(int index);
+    void on_reply_MOD();
+
+private:
+    Context& c_;
+    RoutingMap& map_;
+    Picture& picture_;
+};
+
+}  // namespace tavrin

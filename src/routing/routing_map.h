@@ -1,0 +1,27 @@
+#pragma once
+// The routing map: four output buttons and sixteen input cells.
+
+#include "main_window/context.h"
+
+namespace tavrin {
+
+class RoutingMap {
+public:
+    explicit RoutingMap(Context& c);
+    void cmd_out_Click(int index);
+    void lab_out_a_in_Click(int index);
+    void lab_out_b_in_Click(int index);
+    void lab_out_c_in_Click(int index);
+    void lab_out_d_in_Click(int index);
+    // Column 1..4 = a..d; the keyboard window routes through this.
+    void lab_out_in_Click(int column, int index);
+    void map_refresh();
+    void map_show_output(int column);
+    void on_reply_OUT();
+    void on_reply_INP();
+
+private:
+    Context& c_;
+};
+
+}  // namespace tavrin

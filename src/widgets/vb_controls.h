@@ -1,0 +1,99 @@
+#pragma once
+// The small controls Qt lacks, shaped after what the panel needs: buttons
+// whose background colour and picture change at run time, filled shapes with
+// a border colour, clickable labels, and sliders that report only completed
+// changes.
+
+#include <QColor>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWidget>
+
+namespace tavrin {
+
+// A command button with a settable background colour and optional picture.
+class ColorButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit ColorButton(QWidget* parent = nullptr);
+    void set_back_color(const QColor& c);
+    QColor back_color() const { return back_; }
+    void set_picture(const QImage& img);
+    // Loads a bitmap file as the picture; a missing or unreadable file leaves
+    // the current picture and returns false.
+    bool load_picture_file(const QString& path);
+    const QImage& picture() const { return picture_; }
+    QString picture_file() const { return picture_file_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QColor back_{0xC0, 0xC0, 0xC0};
+    QImage picture_;
+    QString picture_file_;
+};
+
+// A filled rounded rectangle or circle with a border colour.
+class ShapeWidget : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind { RoundRect, Circle, Rect, Outline };
+    explicit ShapeWidget(Kind kind, QWidget* parent = nullptr);
+    void set_fill(const QColor& c);
+    QColor fill() const { return fill_; }
+    void set_border(const QColor& c);
+    QColor border() const { return border_; }
+    Kind kind() const { return kind_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    Kind kind_;
+    QColor fill_{0xC0, 0xC0, 0xC0};
+    QColor border_{0, 0, 0};
+};
+
+// A label that takes clicks and can have an opaque background colour.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(QWidget* parent = nullptr);
+    void set_back_color(const QColor& c);   // invalid colour: transparent
+    QColor back_color() const { return back_; }
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    QColor back_;
+};
+
+// A horizontal scroll bar (arrows, trough, thumb). change() is raised for
+// completed value changes only: an arrow or trough click, a key, a value set
+// from code, or the release of a dragged thumb - never while dragging.
+class VbSlider : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit VbSlider(QWidget* parent = nullptr);
+signals:
+    void change();
+
+private:
+    int value_at_press_ = 0;
+};
+
+// An image shown stretched to the control.
+class ImageBox : public QLabel {
+    Q_OBJECT
+public:
+    explicit ImageBox(QWidget* parent = nullptr);
+    void set_image(const QImage& img);
+};
+
+}  // namespace tavrin
