@@ -1,0 +1,298 @@
+#include "sim_server.h"
+
+#include "console.h"
+#include "pty_port.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTime>
+
+#include <unistd.h>
+
+namespace sim {
+
+// ---------------------------------------------------------------------------
+
+bool TrafficLog::open(const QString& path, bool quiet, QString* error) {
+    enabled_ = !quiet;
+    if (!enabled_) return true;
+    const bool ok = path.isEmpty() ? file_.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
+                                   : (file_.setFileName(path), file_.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!ok) {
+        *error = QStringLiteral("cannot write the log %1: %2").arg(path, file_.errorString());
+        return false;
+    }
+    out_.setDevice(&file_);
+    return true;
+}
+
+void TrafficLog::write(const QString& who, const QString& text) {
+    if (!enabled_) return;
+    out_ << QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")) << ' ' << who << ' ' << text << '\n';
+    out_.flush();
+}
+
+QString TrafficLog::escape(const QByteArray& bytes) {
+    QString s;
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\r')
+            s += QLatin1String("\\r");
+        else if (c == '\n')
+            s += QLatin1String("\\n");
+        else if (c == '\\')
+            s += QLatin1String("\\\\");
+        else if (u >= 0x20 && u < 0x7f)
+            s += QLatin1Char(c);
+        else
+            s += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+    }
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+
+Channel::Channel(const QString& name, const FaultSettings& faults, quint64 seed, Writer writer, TrafficLog* log,
+                 QObject* parent)
+    : QObject(parent), name_(name), plan_(faults, seed), pacer_(faults.baud), writer_(std::move(writer)), log_(log) {
+    clock_.start();
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &Channel::flush_due);
+}
+
+void Channel::send(const QByteArray& reply) {
+    if (closing_ || reply.isEmpty()) return;
+    // Zero-latency path: benchmarks measure the panel, not our timers.
+    if (plan_.transparent() && plan_.settings().baud <= 0 && queue_.empty()) {
+        writer_(reply);
+        return;
+    }
+    const QList<Piece> pieces = plan_.shape(reply);
+    if (pieces.isEmpty()) {
+        log_->write(name_, QStringLiteral("  fault: dropped \"%1\"").arg(TrafficLog::escape(reply)));
+        return;
+    }
+    if (pieces.size() > 1 || pieces.first().bytes != reply) {
+        QStringList parts;
+        for (const Piece& p : pieces) parts << QStringLiteral("\"%1\"").arg(TrafficLog::escape(p.bytes));
+        log_->write(name_, QStringLiteral("  fault: sent as %1").arg(parts.join(' ')));
+    }
+    const QList<qint64> times = pacer_.schedule(clock_.nsecsElapsed() / 1000, pieces);
+    for (int i = 0; i < pieces.size(); ++i) enqueue(times[i], pieces[i].bytes);
+}
+
+void Channel::finish(const QByteArray& bytes, std::function<void()> then) {
+    if (closing_) return;
+    closing_ = true;
+    const QList<qint64> at = pacer_.schedule(clock_.nsecsElapsed() / 1000, {Piece{0, bytes}});
+    enqueue(at.first(), bytes, std::move(then));
+}
+
+void Channel::enqueue(qint64 at_us, QByteArray bytes, std::function<void()> then) {
+    queue_.push_back({at_us, std::move(bytes), std::move(then)});
+    flush_due();
+}
+
+void Channel::flush_due() {
+    const qint64 now = clock_.nsecsElapsed() / 1000;
+    while (!queue_.empty() && queue_.front().at_us <= now) {
+        Due due = std::move(queue_.front());
+        queue_.pop_front();
+        writer_(due.bytes);
+        if (due.then) due.then();
+    }
+    if (!queue_.empty()) timer_.start(int((queue_.front().at_us - now + 999) / 1000));
+}
+
+// ---------------------------------------------------------------------------
+
+SimServer::SimServer(const SimOptions& options, QObject* parent)
+    : QObject(parent), options_(options), model_(options.device) {
+    boot_timer_.setSingleShot(true);
+    connect(&boot_timer_, &QTimer::timeout, this, [this] {
+        model_.finish_boot();
+        log_.write("device", "boot complete, answering again");
+    });
+}
+
+SimServer::~SimServer() = default;
+
+Channel* SimServer::make_channel(const QString& name, int index, Channel::Writer writer) {
+    // Each line gets its own reproducible stream of faults: serial 0, TCP
+    // clients 1, 2, ... in the order they connected.
+    const quint64 seed = options_.seed * 1000003ULL + quint64(index);
+    return new Channel(name, options_.faults, seed, std::move(writer), &log_, this);
+}
+
+bool SimServer::start(QString* error) {
+    if (!log_.open(options_.log_path, options_.quiet, error)) return false;
+
+    server_ = new QTcpServer(this);
+    if (!server_->listen(options_.listen_host, options_.listen_port)) {
+        *error = QStringLiteral("cannot listen on %1:%2: %3")
+                     .arg(options_.listen_host.toString())
+                     .arg(options_.listen_port)
+                     .arg(server_->errorString());
+        return false;
+    }
+    connect(server_, &QTcpServer::newConnection, this, &SimServer::on_new_connection);
+
+    if (!options_.serial_path.isEmpty()) {
+        pty_ = new PtyPort(this);
+        if (!pty_->open(options_.serial_path, error)) return false;
+        serial_channel_ = make_channel("serial", 0, [this](const QByteArray& b) { pty_->write(b); });
+        connect(pty_, &PtyPort::received, this, [this](const QByteArray& b) { on_data(serial_channel_, b); });
+    }
+    return true;
+}
+
+QString SimServer::ready_line() const {
+    QString host = server_->serverAddress().toString();
+    if (server_->serverAddress().protocol() == QAbstractSocket::IPv6Protocol) host = '[' + host + ']';
+    QString line = QStringLiteral("tavrin4x-sim: listening on %1:%2").arg(host).arg(server_->serverPort());
+    if (pty_) line += QStringLiteral(", serial %1 (%2)").arg(pty_->link_path(), pty_->slave_name());
+    return line;
+}
+
+void SimServer::on_new_connection() {
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        const QString name = QStringLiteral("tcp#%1").arg(next_channel_);
+        Channel* channel = make_channel(name, next_channel_, [socket](const QByteArray& b) {
+            if (socket->state() == QAbstractSocket::ConnectedState) socket->write(b);
+        });
+        ++next_channel_;
+        socket->setParent(channel);
+        tcp_channels_.append(channel);
+        log_.write(name, QStringLiteral("connected from %1:%2%3")
+                             .arg(socket->peerAddress().toString())
+                             .arg(socket->peerPort())
+                             .arg(model_.booting() ? " (device booting)" : ""));
+        connect(socket, &QTcpSocket::readyRead, channel, [this, channel, socket] { on_data(channel, socket->readAll()); });
+        connect(socket, &QTcpSocket::disconnected, channel, [this, channel] {
+            log_.write(channel->name(), "disconnected");
+            tcp_channels_.removeAll(channel);
+            channel->deleteLater();
+        });
+    }
+}
+
+void SimServer::on_data(Channel* channel, const QByteArray& bytes) {
+    if (channel->closing()) return;
+    for (const Exchange& e : model_.feed(channel->input(), bytes)) {
+        if (e.ignored) {
+            log_.write(channel->name(), QStringLiteral("> \"%1\" ignored, booting").arg(TrafficLog::escape(e.command)));
+            continue;
+        }
+        log_.write(channel->name(), QStringLiteral("> \"%1\"").arg(TrafficLog::escape(e.command)));
+        log_.write(channel->name(), QStringLiteral("< \"%1\"").arg(TrafficLog::escape(e.reply)));
+        channel->send(e.reply);
+    }
+    if (model_.take_restart_request()) on_restart();
+}
+
+void SimServer::broadcast(const QByteArray& reply) {
+    log_.write("all", QStringLiteral("< \"%1\"").arg(TrafficLog::escape(reply)));
+    for (const QPointer<Channel>& c : tcp_channels_)
+        if (c) c->send(reply);
+    if (serial_channel_) serial_channel_->send(reply);
+}
+
+void SimServer::on_restart() {
+    log_.write("device", QStringLiteral("restarting, deaf for %1 ms").arg(options_.boot_ms));
+    boot_timer_.start(std::max(0, options_.boot_ms));
+    if (options_.restart_drop_ms < 0) return;
+    // Only the sessions that were open when the device went down.
+    const QList<QPointer<Channel>> victims = tcp_channels_;
+    QTimer::singleShot(options_.restart_drop_ms, this, [this, victims] {
+        for (const QPointer<Channel>& c : victims)
+            if (c) {
+                auto* socket = c->findChild<QTcpSocket*>();
+                c->finish("EXT000\r", [socket] { socket->disconnectFromHost(); });
+                log_.write(c->name(), "< \"EXT000\\r\" session ended by the restart");
+            }
+    });
+}
+
+void SimServer::end_tcp_sessions() {
+    for (const QPointer<Channel>& c : tcp_channels_) {
+        if (!c || c->closing()) continue;
+        log_.write(c->name(), "< \"EXT000\\r\" ending the session");
+        auto* socket = c->findChild<QTcpSocket*>();
+        c->finish("EXT000\r", [socket] { socket->disconnectFromHost(); });
+    }
+}
+
+void SimServer::console_line(const QString& line, const std::function<void(const QString&)>& print) {
+    const ConsoleAction action = parse_console_line(line);
+    switch (action.kind) {
+    case ConsoleAction::Nothing:
+        return;
+    case ConsoleAction::Error:
+        print(action.message);
+        return;
+    case ConsoleAction::Help:
+        print(console_help());
+        return;
+    case ConsoleAction::ShowState:
+        print(model_.describe());
+        return;
+    case ConsoleAction::Quit:
+        emit quit_requested();
+        return;
+    case ConsoleAction::EndSessions: {
+        int n = 0;
+        for (const QPointer<Channel>& c : tcp_channels_) n += c && !c->closing();
+        end_tcp_sessions();
+        print(QStringLiteral("ended %1 TCP session(s)").arg(n));
+        return;
+    }
+    case ConsoleAction::Device:
+        break;
+    }
+    if (model_.booting()) {
+        print("the device is booting; try again in a moment");
+        return;
+    }
+    int sent = 0;
+    for (const QByteArray& command : action.commands) {
+        const QByteArray reply = model_.execute(command);
+        log_.write("console", QStringLiteral("> \"%1\"").arg(TrafficLog::escape(command)));
+        if (reply.startsWith("ERR")) {
+            print(QStringLiteral("refused: %1 -> %2").arg(TrafficLog::escape(command), TrafficLog::escape(reply)));
+            log_.write("console", QStringLiteral("< \"%1\" (not sent)").arg(TrafficLog::escape(reply)));
+            return;
+        }
+        print(QStringLiteral("%1 -> %2").arg(TrafficLog::escape(command), TrafficLog::escape(reply)));
+        // Space the replies of one console line so the panel reads them as
+        // separate arrivals rather than one run-together chunk.
+        if (sent == 0)
+            broadcast(reply);
+        else
+            QTimer::singleShot(30 * sent, this, [this, reply] { broadcast(reply); });
+        ++sent;
+        if (model_.take_restart_request()) {
+            on_restart();
+            return;
+        }
+    }
+}
+
+void SimServer::shutdown(std::function<void()> done) {
+    end_tcp_sessions();
+    auto* poll = new QTimer(this);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    connect(poll, &QTimer::timeout, this, [this, poll, started, done] {
+        bool open = false;
+        for (const QPointer<Channel>& c : tcp_channels_) open |= !c.isNull();
+        if (open && started->elapsed() < 500) return;
+        poll->stop();
+        if (pty_) pty_->close(); // remove the link before anyone sees us gone
+        done();
+    });
+    poll->start(10);
+}
+
+} // namespace sim
