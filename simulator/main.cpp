@@ -125,6 +125,9 @@ int main(int argc, char** argv) {
     }
 
     ::signal(SIGPIPE, SIG_IGN);
+    // Started with & from an interactive shell, reading the terminal would
+    // stop us; ignored, the read fails instead and the console switches off.
+    ::signal(SIGTTIN, SIG_IGN);
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) != 0) return 1;
     struct sigaction sa{};
     sa.sa_handler = on_signal;
