@@ -1,28 +1,78 @@
 #include "device_controls/audio.h"
 
+#include <QRadioButton>
+
 namespace tavrin {
 
-Audio::Audio(Context& c) : c_(c) {}
+Audio::Audio(Context& c) : c_(c) {
+    FrmMain& w = c.w;
+    groups_ = {{
+        {QStringLiteral("opt_audio"), QStringLiteral("AUE"), 0, 4},
+        {QStringLiteral("opt_da"), QStringLiteral("AUA"), 1, 2},
+        {QStringLiteral("opt_db"), QStringLiteral("AUB"), 1, 2},
+        {QStringLiteral("opt_quad"), QStringLiteral("AUQ"), 1, 4},
+    }};
+    for (int g = 0; g < int(groups_.size()); ++g) {
+        Group& grp = groups_[g];
+        for (int i = grp.first; i <= grp.last; ++i) {
+            auto* opt = w.ctl_at<QRadioButton>(grp.control, i);
+            QObject::connect(opt, &QRadioButton::clicked, opt, [this, g, i] { option_click(g, i); });
+        }
+    }
+    mute_ = w.ctl<ColorButton>(QStringLiteral("cmd_mute"));
+    QObject::connect(mute_, &QPushButton::clicked, mute_, [this] { cmd_mute_Click(); });
 
-void Audio::opt_audio_Click(int index) { Q_UNUSED(index); }
+    Link& link = c.link;
+    link.register_handler(QStringLiteral("AUE"), [this] { on_reply_AUE(); });
+    link.register_handler(QStringLiteral("AUA"), [this] { on_reply_AUA(); });
+    link.register_handler(QStringLiteral("AUB"), [this] { on_reply_AUB(); });
+    link.register_handler(QStringLiteral("AUQ"), [this] { on_reply_AUQ(); });
+    link.register_handler(QStringLiteral("AUD"), [this] { on_reply_AUD(); });
+}
 
-void Audio::opt_da_Click(int index) { Q_UNUSED(index); }
+void Audio::option_click(int group, int index) {
+    if (!c_.st.cmd_enable) return;
+    c_.link.tx_cmd(groups_[group].code + Link::Pad3(index));
+}
 
-void Audio::opt_db_Click(int index) { Q_UNUSED(index); }
+void Audio::option_reply(int group) {
+    const QString r = c_.link.reply();
+    const Group& grp = groups_[group];
+    const int d = last_digit(r);
+    c_.st.cmd_enable = false;
+    // A digit that names no option of the group is ignored.
+    if (d >= grp.first && d <= grp.last) c_.w.ctl_at<QRadioButton>(grp.control, d)->setChecked(true);
+    c_.platform.pump();
+    c_.st.cmd_enable = true;
+}
 
-void Audio::opt_quad_Click(int index) { Q_UNUSED(index); }
+void Audio::opt_audio_Click(int index) { option_click(0, index); }
+void Audio::opt_da_Click(int index) { option_click(1, index); }
+void Audio::opt_db_Click(int index) { option_click(2, index); }
+void Audio::opt_quad_Click(int index) { option_click(3, index); }
 
-void Audio::cmd_mute_Click() { }
+void Audio::cmd_mute_Click() {
+    // Asks for the opposite of the state last known; from "nothing reported"
+    // the first click asks for audio on.
+    if (c_.st.audio_state != 1) {
+        c_.st.audio_state = 1;
+        c_.link.tx_cmd(QStringLiteral("AUD001"));
+    } else {
+        c_.st.audio_state = 0;
+        c_.link.tx_cmd(QStringLiteral("AUD000"));
+    }
+}
 
-void Audio::on_reply_AUE() { }
+void Audio::on_reply_AUE() { option_reply(0); }
+void Audio::on_reply_AUA() { option_reply(1); }
+void Audio::on_reply_AUB() { option_reply(2); }
+void Audio::on_reply_AUQ() { option_reply(3); }
 
-void Audio::on_reply_AUA() { }
-
-void Audio::on_reply_AUB() { }
-
-void Audio::on_reply_AUQ() { }
-
-void Audio::on_reply_AUD() { }
-
+void Audio::on_reply_AUD() {
+    const QString r = c_.link.reply();
+    c_.st.audio_state = int16_t(last_digit(r));
+    mute_->load_picture_file(c_.w.bitmap_path(c_.st.audio_state != 0 ? QStringLiteral("speaker_on.bmp")
+                                                                     : QStringLiteral("speaker_off.bmp")));
+}
 
 }  // namespace tavrin

@@ -3,6 +3,8 @@
 
 #include "main_window/context.h"
 
+#include <array>
+
 namespace tavrin {
 
 class Audio {
@@ -20,7 +22,19 @@ public:
     void on_reply_AUD();
 
 private:
+    // One option group: its control array, command code and index range.
+    struct Group {
+        QString control;
+        QString code;
+        int first;
+        int last;
+    };
+    void option_click(int group, int index);
+    void option_reply(int group);
+
     Context& c_;
+    std::array<Group, 4> groups_;
+    ColorButton* mute_ = nullptr;
 };
 
 }  // namespace tavrin

@@ -3,6 +3,11 @@
 
 #include "main_window/context.h"
 
+#include <array>
+
+class QLineEdit;
+class QRadioButton;
+
 namespace tavrin {
 
 class Bezel {
@@ -16,7 +21,19 @@ public:
     void on_reply_BEZ();
 
 private:
+    // One direction: its slider, value box and command code.
+    struct Axis {
+        VbSlider* slider = nullptr;
+        QLineEdit* box = nullptr;
+        QString code;
+    };
+    void slider_change(Axis& a);
+    void value_reply(Axis& a);
+
     Context& c_;
+    Axis h_;
+    Axis v_;
+    std::array<QRadioButton*, 2> onoff_{};
 };
 
 }  // namespace tavrin

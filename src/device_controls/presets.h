@@ -3,6 +3,8 @@
 
 #include "main_window/context.h"
 
+#include <array>
+
 namespace tavrin {
 
 class Startup;
@@ -19,10 +21,19 @@ public:
     void on_reply_SAV();
 
 private:
+    using Row = std::array<ColorButton*, 4>;
+    // Greys and disables the row, sends the preset command and gives a late
+    // answer up to 5 s more; returns whether the device answered.
+    bool send_and_settle(Row& row, const QString& code, int index);
+    void mark(Row& row);
+
     Context& c_;
     Startup& startup_;
     RoutingMap& map_;
     Picture& picture_;
+    Row recall_{};
+    Row save_{};
+    ColorButton* refresh_ = nullptr;
 };
 
 }  // namespace tavrin

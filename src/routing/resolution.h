@@ -3,6 +3,10 @@
 
 #include "main_window/context.h"
 
+#include <array>
+
+class QComboBox;
+
 namespace tavrin {
 
 class Resolution {
@@ -14,7 +18,13 @@ public:
     void on_reply_ASP();
 
 private:
+    // Selects what a reply reports, with cmd_enable held false.
+    void select_reported(QComboBox* list, int position);
+
     Context& c_;
+    QComboBox* output_ = nullptr;
+    QComboBox* aspect_ = nullptr;
+    std::array<ColorButton*, 5> mode_buttons_{};
 };
 
 }  // namespace tavrin
