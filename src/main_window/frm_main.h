@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -59,7 +60,10 @@ protected:
 
 private:
     void build();
+    // Title bar and borders, which the outer height includes.
+    int frame_height_px() const;
     QString program_dir_;
+    QHash<QString, QWidget*> controls_;
     int height_twips_ = compact_height_twips;
 };
 

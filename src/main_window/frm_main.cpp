@@ -1,0 +1,203 @@
+#include "main_window/frm_main.h"
+
+#include "main_window/layout_tables.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QPalette>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
+
+#include <cmath>
+
+namespace tavrin {
+
+namespace {
+
+// The button frame groups its controls for enabling only; it has no border
+// and no caption, and paints nothing.
+class BareGroupBox : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
+// A frame whose caption lies under its own inner frames: only the border is
+// drawn, so no sliver of the caption peeks out beside them.
+class CoveredCaptionGroupBox : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionGroupBox opt;
+        initStyleOption(&opt);
+        opt.subControls &= ~QStyle::SC_GroupBoxLabel;
+        p.drawComplexControl(QStyle::CC_GroupBox, opt);
+    }
+};
+
+// What the window adds around its client area when the window system does not
+// say (before the window is shown, or without decorations): a title bar and
+// borders of the classic look the heights were chosen for.
+constexpr int nominal_frame_twips = 300;
+
+QFont make_font(layout::Font f) {
+    const layout::FontSpec& spec = layout::font_spec(f);
+    QFont font(QString::fromUtf8(spec.family));
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    return font;
+}
+
+void set_role(QWidget* w, QPalette::ColorRole role, QRgb c) {
+    QPalette pal = w->palette();
+    pal.setColor(role, QColor::fromRgb(c));
+    w->setPalette(pal);
+}
+
+QWidget* make_control(const layout::Row& r, QWidget* parent) {
+    using layout::Kind;
+    const QString caption = QString::fromUtf8(r.caption);
+    const bool centred = r.flags & layout::centred;
+    switch (r.kind) {
+    case Kind::Button: {
+        auto* b = new ColorButton(parent);
+        b->setText(caption);
+        if (r.back) b->set_back_color(QColor::fromRgb(r.back));
+        if (r.picture) b->set_picture(r.picture());
+        return b;
+    }
+    case Kind::Option: {
+        auto* o = new QRadioButton(caption, parent);
+        return o;
+    }
+    case Kind::Dropdown: {
+        auto* c = new QComboBox(parent);
+        c->setEditable(false);
+        return c;
+    }
+    case Kind::Slider: {
+        auto* s = new VbSlider(parent);
+        s->setRange(r.range.min, r.range.max);
+        s->setPageStep(r.range.large);
+        return s;
+    }
+    case Kind::TextBox: {
+        auto* t = new QLineEdit(parent);
+        t->setText(caption);
+        t->setReadOnly(r.flags & layout::read_only);
+        if (centred) t->setAlignment(Qt::AlignCenter);
+        // The version and value boxes are narrow; the toolkit's own margins
+        // would eat a character.
+        t->setTextMargins(0, 0, 0, 0);
+        if (r.back) set_role(t, QPalette::Base, r.back);
+        return t;
+    }
+    case Kind::LogBox: {
+        auto* t = new QPlainTextEdit(parent);
+        t->setReadOnly(true);
+        t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return t;
+    }
+    case Kind::Label: {
+        auto* l = new ClickLabel(parent);
+        l->setText(caption);
+        l->setWordWrap(!caption.startsWith(QLatin1Char(' ')));  // wrapping would drop the indicator's blanks
+        l->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+        if (r.back) l->set_back_color(QColor::fromRgb(r.back));
+        return l;
+    }
+    case Kind::RoundRect:
+    case Kind::Circle: {
+        auto* s = new ShapeWidget(r.kind == Kind::Circle ? ShapeWidget::Kind::Circle : ShapeWidget::Kind::RoundRect,
+                                  parent);
+        if (r.back) s->set_fill(QColor::fromRgb(r.back));
+        s->set_border(QColor::fromRgb(r.border ? r.border : 0xFF000000));
+        return s;
+    }
+    case Kind::Frame:
+    case Kind::BareFrame: {
+        QGroupBox* g = nullptr;
+        if (r.kind == Kind::BareFrame)
+            g = new BareGroupBox(parent);
+        else if (r.flags & layout::caption_covered)
+            g = new CoveredCaptionGroupBox(caption, parent);
+        else
+            g = new QGroupBox(caption, parent);
+        if (r.back) {
+            set_role(g, QPalette::Window, r.back);
+            g->setAutoFillBackground(true);
+        }
+        return g;
+    }
+    case Kind::Image: {
+        auto* i = new ImageBox(parent);
+        if (r.picture) i->set_image(r.picture());
+        return i;
+    }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int FrmMain::px(int twips) { return int(std::lround(twips / double(twips_per_pixel))); }
+
+FrmMain::FrmMain(QString program_dir, QWidget* parent) : QWidget(parent), program_dir_(std::move(program_dir)) {
+    setObjectName(QStringLiteral("frm_main"));
+    setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
+    setFont(make_font(layout::Font::standard));
+    build();
+    setFixedWidth(px(design_width_twips));
+    // The operator may pull the window down to the traffic log, never past
+    // the designed client area, and not shorter than the compact view.
+    setMaximumHeight(px(design_height_twips));
+    set_height_twips(compact_height_twips);
+}
+
+void FrmMain::build() {
+    for (const layout::Row& r : layout::rows()) {
+        const QString name = QString::fromUtf8(r.name);
+        QWidget* parent = *r.container ? control(QString::fromUtf8(r.container)) : this;
+        QWidget* w = make_control(r, parent);
+        w->setObjectName(name);
+        w->setGeometry(px(r.l), px(r.t), px(r.w), px(r.h));
+        if (r.font != layout::Font::standard) w->setFont(make_font(r.font));
+        if (r.fore) set_role(w, QPalette::WindowText, r.fore);
+        if (r.flags & layout::hidden) w->setVisible(false);
+        if (r.flags & layout::disabled) w->setEnabled(false);
+        Q_ASSERT_X(!controls_.contains(name), "FrmMain::build", qPrintable(name));
+        controls_.insert(name, w);
+    }
+}
+
+QWidget* FrmMain::control(const QString& name) const {
+    QWidget* w = controls_.value(name);
+    if (!w) qFatal("frm_main has no control named \"%s\"", qPrintable(name));
+    return w;
+}
+
+int FrmMain::frame_height_px() const {
+    const int extra = frameGeometry().height() - geometry().height();
+    return isVisible() && extra > 0 ? extra : px(nominal_frame_twips);
+}
+
+void FrmMain::set_height_twips(int twips) {
+    height_twips_ = twips;
+    const int frame = frame_height_px();
+    setMinimumHeight(qMax(1, px(compact_height_twips) - frame));
+    resize(width(), qBound(minimumHeight(), px(twips) - frame, maximumHeight()));
+}
+
+QString FrmMain::bitmap_path(const QString& file) const { return program_dir_ + QStringLiteral("/bmp/") + file; }
+
+void FrmMain::closeEvent(QCloseEvent* e) {
+    emit closing();
+    QWidget::closeEvent(e);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,202 @@
+#include "widgets/vb_controls.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <qdrawutil.h>
+
+namespace tavrin {
+
+// ---------------------------------------------------------------- ColorButton
+
+ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {}
+
+void ColorButton::set_back_color(const QColor& c) {
+    if (c == back_) return;
+    back_ = c;
+    update();
+}
+
+void ColorButton::set_picture(const QImage& img) {
+    picture_ = img;
+    picture_file_.clear();
+    update();
+}
+
+bool ColorButton::load_picture_file(const QString& path) {
+    QImage img;
+    if (!img.load(path)) return false;  // keep what is shown: a missing file must not blank the key
+    picture_ = img;
+    picture_file_ = path;
+    update();
+    return true;
+}
+
+void ColorButton::paintEvent(QPaintEvent*) {
+    // Drawn by hand so the back colour is exactly the one set: the status
+    // colours (selected, routed, in progress) must read the same everywhere.
+    QPainter p(this);
+    const QRect r = rect();
+    const bool sunken = isDown() || isChecked();
+    p.fillRect(r, back_);
+    qDrawWinButton(&p, r, palette(), sunken, nullptr);
+
+    const QPoint shift = sunken ? QPoint(1, 1) : QPoint(0, 0);
+    const QRect inner = r.adjusted(3, 3, -3, -3).translated(shift);
+
+    if (!picture_.isNull()) {
+        QPixmap pm = QPixmap::fromImage(picture_);
+        if (!isEnabled()) pm = QIcon(pm).pixmap(pm.size(), QIcon::Disabled);
+        const QPoint at(r.x() + (r.width() - pm.width()) / 2, r.y() + (r.height() - pm.height()) / 2);
+        p.drawPixmap(at + shift, pm);
+    }
+    if (!text().isEmpty()) {
+        p.setFont(font());
+        int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+        // A caption wider than the key wraps onto a second line, as captions did.
+        if (fontMetrics().horizontalAdvance(text()) > inner.width()) flags |= Qt::TextWordWrap;
+        if (isEnabled()) {
+            p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
+            p.drawText(inner, flags, text());
+        } else {
+            // Etched, so a disabled caption stays legible on any back colour.
+            p.setPen(Qt::white);
+            p.drawText(inner.translated(1, 1), flags, text());
+            p.setPen(QColor(0x80, 0x80, 0x80));
+            p.drawText(inner, flags, text());
+        }
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect fr;
+        fr.initFrom(this);
+        fr.rect = r.adjusted(4, 4, -4, -4);
+        fr.backgroundColor = back_;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &fr, &p, this);
+    }
+}
+
+// ---------------------------------------------------------------- ShapeWidget
+
+ShapeWidget::ShapeWidget(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
+    // A shape is decoration: clicks fall through to what lies beneath.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void ShapeWidget::set_fill(const QColor& c) {
+    if (c == fill_) return;
+    fill_ = c;
+    update();
+}
+
+void ShapeWidget::set_border(const QColor& c) {
+    if (c == border_) return;
+    border_ = c;
+    update();
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, kind_ == Kind::Circle || kind_ == Kind::RoundRect);
+    p.setPen(QPen(border_, 1));
+    p.setBrush(kind_ == Kind::Outline ? QBrush(Qt::NoBrush) : QBrush(fill_));
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    switch (kind_) {
+    case Kind::RoundRect: {
+        const qreal radius = qMin(r.width(), r.height()) / 4.0;
+        p.drawRoundedRect(r, radius, radius);
+        break;
+    }
+    case Kind::Circle:
+        p.drawEllipse(r);
+        break;
+    case Kind::Rect:
+    case Kind::Outline:
+        p.drawRect(r);
+        break;
+    }
+}
+
+// ----------------------------------------------------------------- ClickLabel
+
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+}
+
+void ClickLabel::set_back_color(const QColor& c) {
+    back_ = c;
+    if (!c.isValid()) {
+        setAutoFillBackground(false);
+        return;
+    }
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, c);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+    QLabel::mouseReleaseEvent(e);
+    // Only a release over the label counts, so a press can still be taken back
+    // by moving off before letting go.
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && isEnabled() && isVisible())
+        emit clicked();
+}
+
+// ------------------------------------------------------------------- VbSlider
+
+namespace {
+
+// The panel's value boxes cover the trough of their slider and leave exactly
+// 16 px at each end; the arrows must be that wide to stay whole and clickable.
+class SliderStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    static constexpr int arrow_width = 16;
+    int pixelMetric(PixelMetric m, const QStyleOption* opt, const QWidget* w) const override {
+        if (m == PM_ScrollBarExtent) return arrow_width;
+        return QProxyStyle::pixelMetric(m, opt, w);
+    }
+};
+
+QStyle* slider_style() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new SliderStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);  // lives as long as the application
+    }
+    return style;
+}
+
+}  // namespace
+
+VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
+    setStyle(slider_style());
+    setSingleStep(1);
+    setPageStep(10);
+    connect(this, &QAbstractSlider::valueChanged, this, [this] {
+        if (!isSliderDown()) emit change();
+    });
+    connect(this, &QAbstractSlider::sliderPressed, this, [this] { value_at_press_ = value(); });
+    connect(this, &QAbstractSlider::sliderReleased, this, [this] {
+        if (value() != value_at_press_) emit change();
+    });
+}
+
+// ------------------------------------------------------------------- ImageBox
+
+ImageBox::ImageBox(QWidget* parent) : QLabel(parent) {
+    setScaledContents(true);
+}
+
+void ImageBox::set_image(const QImage& img) {
+    setPixmap(QPixmap::fromImage(img));
+}
+
+}  // namespace tavrin
