@@ -1,30 +1,141 @@
 #include "device_controls/picture.h"
 
+#include <QPushButton>
+#include <cmath>
+
 namespace tavrin {
 
-Picture::Picture(Context& c) : c_(c) {}
+namespace {
 
-void Picture::hsr_bri_Change(int index) { Q_UNUSED(index); }
+struct GroupDef {
+    const char* code;  // on the wire
+    const char* name;  // control suffix: hsr_<name>(i), txt_<name>(i)
+};
+constexpr GroupDef kGroups[] = {{"BRI", "bri"}, {"CON", "con"}, {"HUE", "hue"}, {"SAT", "sat"}};
 
-void Picture::hsr_con_Change(int index) { Q_UNUSED(index); }
+bool per_row_mode(int mode) { return mode == 2 || mode == 3 || mode == 5; }
 
-void Picture::hsr_hue_Change(int index) { Q_UNUSED(index); }
+// The reply parameter read the way the device's numbers always were: leading
+// blanks skipped, an optional sign, digits and a decimal fraction, rounded to
+// the nearest integer (halves to even); text that is no number is 0.
+int reply_value(const QString& text) {
+    const QString t = text.trimmed();
+    int i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) negative = t[i++] == QLatin1Char('-');
+    double v = 0;
+    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128) v = v * 10 + t[i++].digitValue();
+    if (i < t.size() && t[i] == QLatin1Char('.')) {
+        double scale = 0.1;
+        for (++i; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i, scale /= 10) v += t[i].digitValue() * scale;
+    }
+    const int r = int(std::nearbyint(v));  // default rounding: halves to even
+    return negative ? -r : r;
+}
 
-void Picture::hsr_sat_Change(int index) { Q_UNUSED(index); }
+}  // namespace
 
-void Picture::on_reply_BRI() { }
+Picture::Picture(Context& c) : c_(c) {
+    c_.link.register_handler(QStringLiteral("BRI"), [this] { on_reply_BRI(); });
+    c_.link.register_handler(QStringLiteral("CON"), [this] { on_reply_CON(); });
+    c_.link.register_handler(QStringLiteral("HUE"), [this] { on_reply_HUE(); });
+    c_.link.register_handler(QStringLiteral("SAT"), [this] { on_reply_SAT(); });
 
-void Picture::on_reply_CON() { }
+    for (int g = Bri; g <= Sat; ++g) {
+        for (int i = 1; i <= 4; ++i) {
+            VbSlider* s = slider(Group(g), i);
+            QObject::connect(s, &VbSlider::change, s, [this, g, i] { slider_change(Group(g), i); });
+        }
+    }
+    auto* refresh = c_.w.ctl<QPushButton>(QStringLiteral("cmd_pic_refresh"));
+    QObject::connect(refresh, &QPushButton::clicked, refresh, [this] { cmd_pic_refresh_Click(); });
+    auto* reset = c_.w.ctl<QPushButton>(QStringLiteral("cmd_pic_reset"));
+    QObject::connect(reset, &QPushButton::clicked, reset, [this] { cmd_pic_reset_Click(); });
+}
 
-void Picture::on_reply_HUE() { }
+VbSlider* Picture::slider(Group g, int row) const {
+    return c_.w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(kGroups[g].name), row);
+}
 
-void Picture::on_reply_SAT() { }
+QLineEdit* Picture::value_box(Group g, int row) const {
+    return c_.w.ctl_at<QLineEdit>(QStringLiteral("txt_") + QLatin1String(kGroups[g].name), row);
+}
 
-void Picture::cmd_pic_refresh_Click() { }
+void Picture::hsr_bri_Change(int index) { slider_change(Bri, index); }
+void Picture::hsr_con_Change(int index) { slider_change(Con, index); }
+void Picture::hsr_hue_Change(int index) { slider_change(Hue, index); }
+void Picture::hsr_sat_Change(int index) { slider_change(Sat, index); }
 
-void Picture::cmd_pic_reset_Click() { }
+void Picture::slider_change(Group g, int index) {
+    if (!c_.st.cmd_enable) return;
+    const int mode = c_.st.cur_mode;
+    if (mode != 1 && !per_row_mode(mode)) return;
+    if (index < 1 || index > 4) return;
+    const int v = slider(g, index)->value();
+    value_box(g, index)->setText(QString::number(v));
+    const int p = mode == 1 ? v : (index - 1) * 200 + v;
+    c_.link.tx_cmd_nowait(QLatin1String(kGroups[g].code) + Link::Pad3(p));
+}
 
-void Picture::picture_reset() { }
+void Picture::on_reply_BRI() { on_reply(Bri); }
+void Picture::on_reply_CON() { on_reply(Con); }
+void Picture::on_reply_HUE() { on_reply(Hue); }
+void Picture::on_reply_SAT() { on_reply(Sat); }
 
+void Picture::on_reply(Group g) {
+    const QString reply = c_.link.reply();
+    const int p = reply_value(reply.right(3));
+    c_.st.cmd_enable = false;
+    int row = 0;
+    int v = 0;
+    if (c_.st.cur_mode == 1) {
+        row = 1;
+        v = p;
+    } else if (per_row_mode(c_.st.cur_mode) && p >= 0) {
+        row = p / 200 + 1;
+        v = p - 200 * (p / 200);
+    }
+    // A value no slider can take (above 100, or a row past the fourth) is
+    // ignored rather than clamped: showing a value the device did not report
+    // would be worse than keeping the last one.
+    if (row >= 1 && row <= 4 && v >= 0 && v <= 100) {
+        value_box(g, row)->setText(QLatin1Char(' ') + QString::number(v));
+        slider(g, row)->setValue(v);
+    }
+    // The slider's change event runs with cmd_enable false and sends nothing.
+    c_.platform.pump();
+    c_.st.cmd_enable = true;
+}
+
+void Picture::cmd_pic_refresh_Click() {
+    const int mode = c_.st.cur_mode;
+    if (mode == 1) {
+        for (int g = Bri; g <= Sat; ++g) {
+            c_.link.tx_cmd(QLatin1String(kGroups[g].code) + QStringLiteral("999"));
+            if (g != Sat && !c_.link.reply_done) return;
+        }
+    } else if (per_row_mode(mode)) {
+        for (int n = 1; n <= 4; ++n) {
+            for (int g = Bri; g <= Sat; ++g) {
+                c_.link.tx_cmd(QLatin1String(kGroups[g].code) + QStringLiteral("99") + QString::number(n));
+                // An unanswered saturation query does not end the refresh.
+                if (g != Sat && !c_.link.reply_done) return;
+            }
+        }
+    }
+}
+
+void Picture::cmd_pic_reset_Click() { c_.link.tx_cmd(QStringLiteral("RST002")); }
+
+void Picture::picture_reset() {
+    c_.st.cmd_enable = false;
+    const int rows = c_.st.cur_mode == 1 ? 1 : 4;
+    for (int i = 1; i <= rows; ++i) {
+        for (int g = Bri; g <= Sat; ++g) value_box(Group(g), i)->setText(QStringLiteral("50"));
+        for (int g = Bri; g <= Sat; ++g) slider(Group(g), i)->setValue(50);
+    }
+    c_.platform.pump();
+    c_.st.cmd_enable = true;
+}
 
 }  // namespace tavrin

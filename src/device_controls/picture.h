@@ -21,7 +21,16 @@ public:
     // The reset the device's "RST..2" answer triggers.
     void picture_reset();
 
+    // The groups in the order the refresh asks them: brightness, contrast,
+    // hue, saturation.
+    enum Group { Bri = 0, Con = 1, Hue = 2, Sat = 3 };
+
 private:
+    void slider_change(Group g, int index);
+    void on_reply(Group g);
+    VbSlider* slider(Group g, int row) const;
+    QLineEdit* value_box(Group g, int row) const;
+
     Context& c_;
 };
 

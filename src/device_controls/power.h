@@ -26,7 +26,13 @@ public:
     void on_reply_VER();
     void on_reply_VR2();
 
+    // The ten controls a PWR reply enables (device on) or disables (standby),
+    // in the order they are switched.
+    static const char* const standby_set[10];
+
 private:
+    void set_picture(const char* button, const char* file);
+
     Context& c_;
     Picture& picture_;
 };

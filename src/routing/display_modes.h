@@ -15,6 +15,9 @@ public:
     void on_reply_MOD();
 
 private:
+    ColorButton* mode_button(int index) const;
+    void set_picture_captions(const char* const captions[4]);
+
     Context& c_;
     RoutingMap& map_;
     Picture& picture_;

@@ -2,27 +2,108 @@
 
 namespace tavrin {
 
-RoutingMap::RoutingMap(Context& c) : c_(c) {}
+namespace {
+QString column_letter(int column) { return QString(QChar(u'a' + (column - 1))); }
+bool in_1_to_4(int n) { return n >= 1 && n <= 4; }
+}  // namespace
 
-void RoutingMap::cmd_out_Click(int index) { Q_UNUSED(index); }
+RoutingMap::RoutingMap(Context& c) : c_(c) {
+    c_.link.register_handler(QStringLiteral("OUT"), [this] { on_reply_OUT(); });
+    c_.link.register_handler(QStringLiteral("INP"), [this] { on_reply_INP(); });
 
-void RoutingMap::lab_out_a_in_Click(int index) { Q_UNUSED(index); }
+    for (int i = 1; i <= 4; ++i) {
+        auto* out = c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i);
+        QObject::connect(out, &QPushButton::clicked, out, [this, i] { cmd_out_Click(i); });
+        for (int col = 1; col <= 4; ++col) {
+            ClickLabel* lab = cell_label(col, i);
+            QObject::connect(lab, &ClickLabel::clicked, lab, [this, col, i] { lab_out_in_Click(col, i); });
+        }
+    }
+}
 
-void RoutingMap::lab_out_b_in_Click(int index) { Q_UNUSED(index); }
+ShapeWidget* RoutingMap::cell_shape(int column, int input) const {
+    return c_.w.ctl_at<ShapeWidget>(QStringLiteral("sha_out_%1_in").arg(column_letter(column)), input);
+}
 
-void RoutingMap::lab_out_c_in_Click(int index) { Q_UNUSED(index); }
+ClickLabel* RoutingMap::cell_label(int column, int input) const {
+    return c_.w.ctl_at<ClickLabel>(QStringLiteral("lab_out_%1_in").arg(column_letter(column)), input);
+}
 
-void RoutingMap::lab_out_d_in_Click(int index) { Q_UNUSED(index); }
+void RoutingMap::paint_cell(int column, int input, const QColor& color) {
+    cell_shape(column, input)->set_fill(color);
+    cell_label(column, input)->set_back_color(color);
+}
 
-void RoutingMap::lab_out_in_Click(int column, int index) { Q_UNUSED(column); Q_UNUSED(index); }
+void RoutingMap::cmd_out_Click(int index) {
+    if (c_.st.cur_mode == 3) return;  // the wall is the only output
+    if (!in_1_to_4(index)) return;
+    map_show_output(index);
+    c_.link.tx_cmd(QStringLiteral("OUT") + Link::Pad3(index));
+    c_.link.tx_cmd(QStringLiteral("INP999"));
+}
 
-void RoutingMap::map_refresh() { }
+void RoutingMap::lab_out_a_in_Click(int index) { lab_out_in_Click(1, index); }
+void RoutingMap::lab_out_b_in_Click(int index) { lab_out_in_Click(2, index); }
+void RoutingMap::lab_out_c_in_Click(int index) { lab_out_in_Click(3, index); }
+void RoutingMap::lab_out_d_in_Click(int index) { lab_out_in_Click(4, index); }
 
-void RoutingMap::map_show_output(int column) { Q_UNUSED(column); }
+void RoutingMap::lab_out_in_Click(int column, int index) {
+    // Inputs route to the selected output only; other columns are display.
+    if (c_.st.cur_output != column || !in_1_to_4(index)) return;
+    c_.link.tx_cmd(QStringLiteral("INP") + Link::Pad3(index));
+}
 
-void RoutingMap::on_reply_OUT() { }
+void RoutingMap::map_refresh() {
+    for (int n = 1; n <= 4; ++n) {
+        c_.link.tx_cmd(QStringLiteral("OUT") + Link::Pad3(n));
+        if (!c_.link.reply_done) return;
+        c_.link.tx_cmd(QStringLiteral("INP999"));
+        if (!c_.link.reply_done) return;
+    }
+}
 
-void RoutingMap::on_reply_INP() { }
+void RoutingMap::map_show_output(int column) {
+    for (int i = 1; i <= 4; ++i) {
+        for (int col = 1; col <= 4; ++col) {
+            cell_shape(col, i)->set_border(colors::idle_lamp);
+            // Outside the selected column only the routed input keeps its number.
+            cell_label(col, i)->setVisible(cell_shape(col, i)->fill() == colors::routed);
+        }
+    }
+    if (!in_1_to_4(column)) return;
+    for (int i = 1; i <= 4; ++i) {
+        cell_shape(column, i)->set_border(colors::black);
+        cell_label(column, i)->setVisible(true);
+        cell_shape(column, i)->setVisible(true);
+    }
+}
 
+void RoutingMap::on_reply_OUT() {
+    const int out = last_digit(c_.link.reply());
+    // A digit that names no output leaves selection and map as they were.
+    if (!in_1_to_4(out)) return;
+    for (int i = 1; i <= 4; ++i) c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i)->set_back_color(colors::neutral);
+    c_.st.cur_output = int16_t(out);
+    c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), out)->set_back_color(colors::selected);
+    map_show_output(out);
+}
+
+void RoutingMap::on_reply_INP() {
+    const int in = last_digit(c_.link.reply());
+    // A digit that names no input paints nothing.
+    if (!in_1_to_4(in)) return;
+    c_.st.cur_input = int16_t(in);
+    const int mode = c_.st.cur_mode;
+    if (mode == 3) {
+        paint_column(1, in);  // the wall is column a, whatever output is selected
+    } else if (mode == 1 || mode == 2 || mode == 5) {
+        if (in_1_to_4(c_.st.cur_output)) paint_column(c_.st.cur_output, in);
+    }
+}
+
+void RoutingMap::paint_column(int column, int routed_input) {
+    for (int i = 1; i <= 4; ++i) paint_cell(column, i, colors::neutral);
+    paint_cell(column, routed_input, colors::routed);
+}
 
 }  // namespace tavrin

@@ -20,7 +20,15 @@ public:
     void on_reply_OUT();
     void on_reply_INP();
 
+    // The cell controls of column 1..4 (a..d), input 1..4.
+    ShapeWidget* cell_shape(int column, int input) const;
+    ClickLabel* cell_label(int column, int input) const;
+    // Paints one cell: shape fill and label background alike.
+    void paint_cell(int column, int input, const QColor& color);
+
 private:
+    void paint_column(int column, int routed_input);
+
     Context& c_;
 };
 
