@@ -1,22 +1,76 @@
 #include "panels/hdcp.h"
 
+#include "panels/frm_hdcp.h"
+
+#include <QAbstractButton>
+
 namespace tavrin {
 
-Hdcp::Hdcp(Context& c) : c_(c) {}
+Hdcp::Hdcp(Context& c) : c_(c) {
+    c_.link.register_handler(QStringLiteral("HPI"), [this] { on_reply_HPI(); });
+    c_.link.register_handler(QStringLiteral("HPO"), [this] { on_reply_HPO(); });
+    auto* button = qobject_cast<QAbstractButton*>(c_.w.control(QStringLiteral("cmd_hdcp")));
+    QObject::connect(button, &QAbstractButton::clicked, button, [this] { cmd_hdcp_Click(); });
+}
 
-Hdcp::~Hdcp() = default;
+Hdcp::~Hdcp() { delete win_.data(); }
 
-void Hdcp::cmd_hdcp_Click() { }
+void Hdcp::cmd_hdcp_Click() {
+    if (c_.st.hdcp_open) close_window();
+    else open_window();
+}
 
-void Hdcp::hdcp_in_out_set(const QString& hdcp_str) { Q_UNUSED(hdcp_str); }
+void Hdcp::open_window() {
+    // Every opening starts from a fresh window.
+    auto* w = new FrmHdcp(c_, *this, &c_.w);
+    win_ = w;
+    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
+        // Form_Unload
+        if (win_ == w) {
+            c_.st.hdcp_open = false;
+            win_ = nullptr;
+        }
+        w->retire();
+    });
+    w->Form_Load();
+}
 
-void Hdcp::hdcp_refresh() { }
+void Hdcp::close_window() {
+    if (win_) win_->close();
+    c_.st.hdcp_open = false;
+}
 
-void Hdcp::on_reply_HPI() { }
+void Hdcp::hdcp_in_out_set(const QString& hdcp_str) { c_.link.tx_cmd(hdcp_str); }
 
-void Hdcp::on_reply_HPO() { }
+void Hdcp::hdcp_refresh() {
+    static const char* const queries[] = {"HPI991", "HPI992", "HPI993", "HPI994",
+                                          "HPO991", "HPO992", "HPO993", "HPO994"};
+    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
+    for (int i = 1; i < 8; ++i) {
+        if (!c_.link.reply_done) return;
+        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
+    }
+}
 
-void Hdcp::close_window() { }
+void Hdcp::on_reply_HPI() { on_reply(true); }
 
+void Hdcp::on_reply_HPO() { on_reply(false); }
+
+void Hdcp::on_reply(bool input) {
+    if (!c_.st.hdcp_open) return;
+    const QString reply = c_.link.reply();
+    c_.st.cmd_enable = false;
+    const int n = reply.size() >= 5 ? digit_value(reply[4]) : 0;
+    const int s = last_digit(reply);
+    // Only 0 and 1 name an option of the pair; other values change nothing.
+    if (win_ && n >= 1 && n <= 4 && (s == 0 || s == 1)) {
+        QRadioButton* o = input ? win_->opt_hdcp_in(n, s) : win_->opt_hdcp_out(n, s);
+        o->setChecked(true);
+        c_.platform.pump();
+    }
+    c_.st.cmd_enable = true;
+}
+
+FrmHdcp* Hdcp::window() const { return win_.data(); }
 
 }  // namespace tavrin

@@ -3,7 +3,11 @@
 
 #include "main_window/context.h"
 
+#include <QPointer>
+
 namespace tavrin {
+
+class FrmHdcp;
 
 class Hdcp {
 public:
@@ -16,8 +20,14 @@ public:
     void on_reply_HPO();
     void close_window();
 
+    // The open window, or null while closed.
+    FrmHdcp* window() const;
+
 private:
+    void open_window();
+    void on_reply(bool input);
     Context& c_;
+    QPointer<FrmHdcp> win_;
 };
 
 }  // namespace tavrin

@@ -3,7 +3,11 @@
 
 #include "main_window/context.h"
 
+#include <QPointer>
+
 namespace tavrin {
+
+class FrmLabel;
 
 class Labels {
 public:
@@ -16,8 +20,14 @@ public:
     void on_reply_LAI();
     void close_window();
 
+    // The open window, or null while closed.
+    FrmLabel* window() const;
+
 private:
+    void open_window();
+    void set_lamp(const QColor& fill, bool indicator_enabled);
     Context& c_;
+    QPointer<FrmLabel> win_;
 };
 
 }  // namespace tavrin

@@ -3,7 +3,11 @@
 
 #include "main_window/context.h"
 
+#include <QPointer>
+
 namespace tavrin {
+
+class FrmPip;
 
 class Pip {
 public:
@@ -17,8 +21,14 @@ public:
     void on_reply_PSW();
     void close_window();
 
+    // The open window, or null while closed.
+    FrmPip* window() const;
+
 private:
+    void open_window();
+    void set_lamp(const QColor& fill, bool indicator_enabled);
     Context& c_;
+    QPointer<FrmPip> win_;
 };
 
 }  // namespace tavrin

@@ -1,0 +1,162 @@
+#include "panels/frm_hdcp.h"
+
+#include "panels/hdcp.h"
+#include "widgets/pictures.h"
+
+#include <QFontMetrics>
+#include <QStyle>
+
+namespace tavrin {
+
+namespace {
+int px(int twips) { return FrmMain::px(twips); }
+
+// The centre of the k-th blank-separated word of a column-head caption, so
+// the option columns sit under their heads whatever the font measures.
+QList<int> word_centres(const QLabel* head) {
+    const QFontMetrics fm(head->font());
+    const QString t = head->text();
+    QList<int> centres;
+    int i = 0;
+    while (i < t.size()) {
+        while (i < t.size() && t[i] == QLatin1Char(' ')) ++i;
+        if (i >= t.size()) break;
+        int j = i;
+        while (j < t.size() && t[j] != QLatin1Char(' ')) ++j;
+        const int left = fm.horizontalAdvance(t.left(i));
+        const int right = fm.horizontalAdvance(t.left(j));
+        centres.append(head->x() + (left + right) / 2);
+        i = j;
+    }
+    return centres;
+}
+}  // namespace
+
+FrmHdcp::FrmHdcp(Context& c, Hdcp& main, QWidget* owner)
+    : PanelWindow(owner, QStringLiteral("frm_hdcp"), QStringLiteral("HDCP"), px(client_w_twips), px(client_h_twips)),
+      c_(c),
+      main_(main) {
+    build();
+}
+
+void FrmHdcp::build() {
+    QFont arial(QStringLiteral("Arial"), 9);
+    setFont(arial);
+
+    cmd_refresh = new ColorButton(this);
+    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
+    cmd_refresh->setGeometry(px(30), px(45), px(345), px(1485));
+    cmd_refresh->set_picture(pictures::vertical_refresh());
+    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
+    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+
+    // The two halves: input part, output part. Row heads sit left of the
+    // columns; the single column-head caption runs above them.
+    struct Half {
+        QGroupBox** frame;
+        const char* frame_name;
+        const char* caption;
+        std::array<QLabel*, 3>* labels;
+        const char* label_name;
+        QString heads;
+        const char* upper;
+        const char* lower;
+        QRect geometry;
+        int head_x;
+    };
+    Half halves[2] = {
+        {&fra_hdcp_input, "fra_hdcp_input", "HDCP Input", &lab_hdcp_input, "lab_hdcp_input",
+         QStringLiteral("IN1      IN2      IN3      IN4"), "On", "Off", QRect(px(435), 0, px(3180), px(1560)),
+         px(600)},
+        {&fra_hdcp_output, "fra_hdcp_output", "HDCP Output", &lab_hdcp_output, "lab_hdcp_output",
+         QStringLiteral("OUT A     OUT B     OUT C    OUT D"), "Follow Input", "Follow Output",
+         QRect(px(3690), 0, px(4365), px(1560)), px(1380)},
+    };
+    const int upper_y = px(780), lower_y = px(1140), row_h = px(300);
+    for (int h = 0; h < 2; ++h) {
+        Half& half = halves[h];
+        auto* fra = new QGroupBox(QString::fromLatin1(half.caption), this);
+        fra->setObjectName(QString::fromLatin1(half.frame_name));
+        fra->setGeometry(half.geometry);
+        *half.frame = fra;
+
+        auto make_label = [&](int index, const QString& text, QRect r) {
+            auto* l = new QLabel(text, fra);
+            l->setObjectName(QStringLiteral("%1(%2)").arg(QString::fromLatin1(half.label_name)).arg(index));
+            l->setGeometry(r);
+            (*half.labels)[index] = l;
+            return l;
+        };
+        QLabel* heads = make_label(0, half.heads, QRect(half.head_x, px(390), half.geometry.width() - half.head_x - px(60), px(285)));
+        make_label(1, QString::fromLatin1(half.upper), QRect(px(90), upper_y, half.head_x - px(90), row_h));
+        make_label(2, QString::fromLatin1(half.lower), QRect(px(90), lower_y, half.head_x - px(90), row_h));
+
+        const QList<int> centres = word_centres(heads);
+        for (int col = 0; col < 4; ++col) {
+            // Inputs use fra_i(0..3) left to right; the outputs fra_i(7..4).
+            const int frame_index = h == 0 ? col : 7 - col;
+            auto* pair = new QGroupBox(fra);
+            pair->setObjectName(QStringLiteral("fra_i(%1)").arg(frame_index));
+            pair->setFlat(true);
+            pair->setStyleSheet(QStringLiteral("QGroupBox { border: 0; margin: 0; padding: 0; }"));
+            const int w = px(300);
+            const int cx = col < centres.size() ? centres[col] : half.head_x + col * px(600);
+            pair->setGeometry(cx - w / 2, upper_y, w, lower_y - upper_y + row_h);
+            fra_i[frame_index] = pair;
+
+            auto& opts = h == 0 ? in_[col] : out_[col];
+            for (int index = 0; index < 2; ++index) {
+                auto* o = new QRadioButton(pair);
+                o->setObjectName(QStringLiteral("%1%2(%3)")
+                                     .arg(h == 0 ? QStringLiteral("opt_hdcp_in") : QStringLiteral("opt_hdcp_out"))
+                                     .arg(col + 1)
+                                     .arg(index));
+                // A bare indicator, centred in its column.
+                const int iw = o->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, o) + 2;
+                o->setGeometry((w - iw) / 2, index == 0 ? 0 : lower_y - upper_y, iw, row_h);
+                opts[index] = o;
+                const int n = col + 1;
+                if (h == 0)
+                    QObject::connect(o, &QRadioButton::clicked, this, [this, n, index] { opt_hdcp_in_Click(n, index); });
+                else
+                    QObject::connect(o, &QRadioButton::clicked, this, [this, n, index] { opt_hdcp_out_Click(n, index); });
+            }
+        }
+    }
+}
+
+void FrmHdcp::Form_Load() {
+    InUse in_use(*this);
+    c_.st.hdcp_open = true;
+    // The panel's bottom edge comes to lie near the level of the HDCP button.
+    const QRect main_frame = c_.w.frameGeometry();
+    const int button_top = c_.w.control(QStringLiteral("cmd_hdcp"))->mapTo(&c_.w, QPoint(0, 0)).y();
+    place_frame_at(main_frame.left(), main_frame.top() + button_top - frame_size().height());
+    show();
+    activateWindow();
+    cmd_refresh_Click();
+}
+
+void FrmHdcp::cmd_refresh_Click() {
+    InUse in_use(*this);
+    fra_hdcp_input->setEnabled(false);
+    fra_hdcp_output->setEnabled(false);
+    c_.platform.pump();
+    main_.hdcp_refresh();
+    fra_hdcp_input->setEnabled(true);
+    fra_hdcp_output->setEnabled(true);
+}
+
+void FrmHdcp::opt_hdcp_in_Click(int n, int index) {
+    InUse in_use(*this);
+    if (!c_.st.cmd_enable) return;
+    main_.hdcp_in_out_set(QStringLiteral("HPI0%1%2").arg(n).arg(index));
+}
+
+void FrmHdcp::opt_hdcp_out_Click(int n, int index) {
+    InUse in_use(*this);
+    if (!c_.st.cmd_enable) return;
+    main_.hdcp_in_out_set(QStringLiteral("HPO0%1%2").arg(n).arg(index));
+}
+
+}  // namespace tavrin
