@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-          libgl-dev ccache xvfb xauth)
+          libgl-dev ccache xvfb xauth fonts-dejavu-core)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

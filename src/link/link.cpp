@@ -258,7 +258,8 @@ void Link::tim_rx_Timer() {
     int i = 0;
     for (; i < data.size(); ++i) {
         const char b = data.at(i);
-        if (b == LF && rx_count == 0) continue;  // the LF of a CR LF pair
+        // An LF (of a CR LF pair) or an empty line before a reply carries nothing.
+        if ((b == LF || b == CR) && rx_count == 0) continue;
         add_rx_count(1);
         append_rx(QString(QChar(uchar(b))));
         added = true;
@@ -345,7 +346,7 @@ void Link::process_tcp_piece(const QByteArray& raw) {
     QByteArray piece = raw;
     if (rx_count == 0) {
         int skip = 0;
-        while (skip < piece.size() && piece.at(skip) == LF) ++skip;
+        while (skip < piece.size() && (piece.at(skip) == LF || piece.at(skip) == CR)) ++skip;
         piece.remove(0, skip);
     }
     if (piece.isEmpty()) return;

@@ -1,28 +1,212 @@
 #include "main_window/link_controls.h"
 
+#include "link/qt_ports.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
 namespace tavrin {
 
-LinkControls::LinkControls(Context& c) : c_(c) { tim_eth_ = c.platform.make_timer(); }
+namespace {
+const char* const kRs232Group[] = {"cmd_conn", "cmd_disconn", "cbo_com", "lab_rs232"};
+}
 
-void LinkControls::set_comm() { }
+LinkControls::LinkControls(Context& c) : c_(c) {
+    tim_eth_ = c.platform.make_timer();
+    tim_eth_->set_interval(7000);
+    tim_eth_->on_timeout = [this] { tim_eth_Timer(); };
+    c.link.tcp().on_connected = [this] { wsk_client_Connect(); };
+    c.link.register_tcp_only_handler(QStringLiteral("EXT"), [this] { on_reply_EXT(); });
 
-void LinkControls::cbo_com_Click() { }
+    FrmMain& w = c.w;
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_conn")), &QPushButton::clicked, &w,
+                     [this] { cmd_conn_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_disconn")), &QPushButton::clicked, &w,
+                     [this] { cmd_disconn_Click(); });
+    QObject::connect(w.ctl<QComboBox>(QStringLiteral("cbo_com")), &QComboBox::activated, &w,
+                     [this](int) { cbo_com_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth")), &QPushButton::clicked, &w,
+                     [this] { cmd_conn_eth_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth")), &QPushButton::clicked, &w,
+                     [this] { cmd_disconn_eth_Click(); });
+    for (int i = 0; i <= 1; ++i) {
+        QObject::connect(w.ctl_at<QRadioButton>(QStringLiteral("opt_interface"), i), &QRadioButton::clicked, &w,
+                         [this, i] { opt_interface_Click(i); });
+    }
+}
 
-void LinkControls::cmd_conn_Click() { }
+// ------------------------------------------------------------------ serial
 
-void LinkControls::cmd_disconn_Click() { }
+void LinkControls::set_comm() {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    auto* conn = w.ctl<ColorButton>(QStringLiteral("cmd_conn"));
+    auto* disconn = w.ctl<ColorButton>(QStringLiteral("cmd_disconn"));
+    if (link.rs232_open) link.serial().close();
+    if (!link.serial().open(com_port_no)) {
+        c_.platform.message(QStringLiteral("COM%1: Fail !").arg(com_port_no), MsgIcon::None);
+        conn->set_back_color(colors::neutral);
+        disconn->set_back_color(colors::red);
+        link.rs232_open = false;
+        c_.platform.pump();
+        return;
+    }
+    link.serial().discard_queues();
+    link.rs232_open = true;
+    conn->set_back_color(colors::routed);
+    disconn->set_back_color(colors::neutral);
+    c_.platform.pump();
+    // A half-received reply of the previous port is forgotten.
+    link.awaiting_reply = false;
+    link.forget_reception();
+    link.reply_done = false;
+}
 
-void LinkControls::opt_interface_Click(int index) { Q_UNUSED(index); }
+void LinkControls::cbo_com_Click() {
+    const int index = c_.w.ctl<QComboBox>(QStringLiteral("cbo_com"))->currentIndex();
+    com_port_no = int16_t(index + 1);
+    if (c_.st.cmd_enable) set_comm();
+}
 
-void LinkControls::cmd_conn_eth_Click() { }
+void LinkControls::cmd_conn_Click() { set_comm(); }
 
-void LinkControls::wsk_client_Connect() { }
+void LinkControls::cmd_disconn_Click() {
+    Link& link = c_.link;
+    if (!link.rs232_open) return;
+    c_.w.ctl<ColorButton>(QStringLiteral("cmd_conn"))->set_back_color(colors::neutral);
+    c_.w.ctl<ColorButton>(QStringLiteral("cmd_disconn"))->set_back_color(colors::red);
+    link.serial().close();
+    link.rs232_open = false;
+}
 
-void LinkControls::tim_eth_Timer() { }
+// ------------------------------------------------------------------ interface choice
 
-void LinkControls::cmd_disconn_eth_Click() { }
+void LinkControls::opt_interface_Click(int index) {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    link.link_kind = int16_t(index);
+    for (const char* name : {"cmd_conn", "cmd_disconn", "cbo_com", "lab_rs232", "cmd_conn_eth", "cmd_disconn_eth",
+                             "lab_ip", "txt_ip"})
+        w.control(QLatin1String(name))->hide();
+    auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
+    auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
+    if (link.link_kind == 0) {
+        tim_eth_->set_enabled(false);
+        tim_eth_->set_interval(7000);
+        link.tcp().close();
+        link.eth_connected = false;
+        conn_eth->setEnabled(true);
+        conn_eth->set_back_color(colors::neutral);
+        disconn_eth->setEnabled(false);
+        disconn_eth->set_back_color(colors::red);
+        // A connection attempt that was running is over too.
+        w.control(QStringLiteral("lab_eth_state"))->hide();
+        for (const char* name : kRs232Group) w.control(QLatin1String(name))->show();
+        w.control(QStringLiteral("cmd_get_ip"))->setEnabled(true);
+        const bool remembered = c_.st.cmd_enable;
+        c_.st.cmd_enable = false;
+        auto* list = w.ctl<QComboBox>(QStringLiteral("cbo_com"));
+        list->setCurrentIndex(com_port_no - 1);
+        c_.platform.pump();
+        c_.st.cmd_enable = remembered;
+        set_comm();
+    } else {
+        if (link.rs232_open) {
+            link.rs232_open = false;
+            link.serial().close();
+        }
+        conn_eth->show();
+        disconn_eth->show();
+        w.control(QStringLiteral("cmd_get_ip"))->setEnabled(false);
+        w.control(QStringLiteral("lab_ip"))->show();
+        w.control(QStringLiteral("txt_ip"))->show();
+    }
+    w.ctl_at<QRadioButton>(QStringLiteral("opt_interface"), index == 0 ? 0 : 1)->setChecked(true);
+}
 
-void LinkControls::on_reply_EXT() { }
+// ------------------------------------------------------------------ Ethernet
 
+void LinkControls::cmd_conn_eth_Click() {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
+    conn_eth->setEnabled(false);
+    tim_eth_->set_enabled(true);
+    QString host;
+    quint16 port = 23;
+    const QString text = w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->text();
+    if (!parse_host_port(text, &host, &port)) {
+        // An unusable port number: the attempt cannot reach anything, and the
+        // watchdog reports it like any other unreachable address.
+        host = text.trimmed();
+        port = 0;
+    }
+    if (link.tcp().state() != TcpClient::State::Connected) {
+        conn_eth->set_back_color(colors::in_progress);
+        w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"))->set_back_color(colors::neutral);
+        if (port != 0 && !host.isEmpty()) link.tcp().connect_to(host, port);
+        w.control(QStringLiteral("lab_eth_state"))->show();
+    } else {
+        c_.platform.message(QStringLiteral("Ethernet is already connected!"), MsgIcon::Critical);
+    }
+}
+
+void LinkControls::wsk_client_Connect() {
+    FrmMain& w = c_.w;
+    // A connection that completes after the operator gave up (or switched to
+    // RS-232) is not ours any more.
+    if (!tim_eth_->enabled() || c_.link.link_kind != 1) {
+        c_.link.tcp().close();
+        return;
+    }
+    c_.link.eth_connected = true;
+    tim_eth_->set_interval(100);
+    tim_eth_->set_enabled(true);
+    w.control(QStringLiteral("lab_eth_state"))->hide();
+    w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"))->set_back_color(colors::routed);
+    auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
+    disconn_eth->setEnabled(true);
+    disconn_eth->set_back_color(colors::neutral);
+}
+
+void LinkControls::tim_eth_Timer() {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    if (link.eth_connected) {
+        if (link.tcp().state() != TcpClient::State::Connected) {
+            tim_eth_->set_enabled(false);
+            c_.platform.message(QStringLiteral("Ethernet is disconnected !"), MsgIcon::Critical);
+            cmd_disconn_eth_Click();
+        }
+        return;
+    }
+    tim_eth_->set_enabled(false);
+    c_.platform.message(QStringLiteral("Client could not find Server."), MsgIcon::Critical);
+    if (link.tcp().state() != TcpClient::State::Closed) link.tcp().close();
+    w.control(QStringLiteral("lab_eth_state"))->hide();
+    auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
+    conn_eth->setEnabled(true);
+    conn_eth->set_back_color(colors::neutral);
+    w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"))->set_back_color(colors::red);
+}
+
+void LinkControls::cmd_disconn_eth_Click() {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    tim_eth_->set_enabled(false);
+    link.tcp().close();
+    link.eth_connected = false;
+    tim_eth_->set_interval(7000);
+    auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
+    conn_eth->setEnabled(true);
+    conn_eth->set_back_color(colors::neutral);
+    auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
+    disconn_eth->setEnabled(false);
+    disconn_eth->set_back_color(colors::red);
+}
+
+void LinkControls::on_reply_EXT() { cmd_disconn_eth_Click(); }
 
 }  // namespace tavrin

@@ -1,18 +1,139 @@
 #include "main_window/startup.h"
 
+#include "link/settings.h"
+#include "main_window/link_controls.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
 namespace tavrin {
 
-Startup::Startup(Context& c, LinkControls& links) : c_(c), links_(links) {}
+namespace {
+QString settings_path(const FrmMain& w) { return QDir(w.program_dir()).filePath(QStringLiteral("tavrin_4x.ini")); }
+}  // namespace
 
-void Startup::Form_Load() { }
+Startup::Startup(Context& c, LinkControls& links) : c_(c), links_(links) {
+    FrmMain& w = c.w;
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_advance")), &QPushButton::clicked, &w,
+                     [this] { cmd_advance_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_get_ip")), &QPushButton::clicked, &w,
+                     [this] { cmd_get_ip_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_ver")), &QPushButton::clicked, &w,
+                     [this] { cmd_ver_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_clear")), &QPushButton::clicked, &w,
+                     [this] { c_.link.cmd_clear_Click(); });
+}
 
-void Startup::Form_Unload() { }
+void Startup::Form_Load() {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    PanelState& st = c_.st;
 
-void Startup::cmd_advance_Click() { }
+    // 1. First values.
+    st = PanelState{};
+    link.ip_query_step = 254;
+    link.log_lines = 0;
+    link.rs232_open = false;
+    link.eth_connected = false;
 
-void Startup::cmd_get_ip_Click() { }
+    // 2-3. Fixed lists.
+    auto* com = w.ctl<QComboBox>(QStringLiteral("cbo_com"));
+    com->clear();
+    for (int n = 1; n <= 9; ++n) com->addItem(QStringLiteral("COM%1:").arg(n));
+    auto* aspect = w.ctl<QComboBox>(QStringLiteral("cbo_aspect"));
+    aspect->clear();
+    aspect->addItems({QStringLiteral("FULL"), QStringLiteral("4:3 TV"), QStringLiteral("16:9 TV"),
+                      QStringLiteral("16:10 TV"), QStringLiteral("Keep Ratio")});
+    aspect->setCurrentIndex(-1);
 
-void Startup::cmd_ver_Click() { }
+    // 4. Resolution list.
+    auto* output = w.ctl<QComboBox>(QStringLiteral("cbo_output"));
+    output->clear();
+    output->addItems(read_resolution_list(QDir(w.program_dir()).filePath(QStringLiteral("output_reso.txt"))));
+    output->setCurrentIndex(-1);
 
+    // 5. Empty traffic log.
+    link.cmd_clear_Click();
+
+    // 6. Settings.
+    const Settings s = read_settings(settings_path(w));
+    link.link_kind = s.link_kind;
+    links_.com_port_no = s.com_port_no;
+    st.advanced_view = s.advanced_view;
+    w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->setText(s.address);
+
+    // 7. Ethernet starts idle.
+    w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"))->set_back_color(colors::red);
+    link.eth_connected = false;
+
+    // 8. Restore the link (on RS-232 this opens the port at once).
+    links_.opt_interface_Click(link.link_kind);
+
+    // 9-11. Size, title, show.
+    w.set_height_twips(st.advanced_view ? FrmMain::advanced_height_twips : FrmMain::compact_height_twips);
+    w.setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
+    w.show();
+    c_.platform.pump();
+
+    // 12-13. Receive poll on, controls may send.
+    link.set_tim_rx_enabled(true);
+    st.cmd_enable = true;
+}
+
+void Startup::Form_Unload() {
+    Link& link = c_.link;
+    link.serial().close();
+    link.rs232_open = false;
+    Settings s;
+    s.link_kind = link.link_kind;
+    s.com_port_no = links_.com_port_no;
+    s.advanced_view = c_.st.advanced_view;
+    s.address = c_.w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->text().trimmed();
+    write_settings(settings_path(c_.w), s);  // a failure leaves the old file intact
+}
+
+void Startup::cmd_advance_Click() {
+    if (!c_.st.advanced_view) {
+        c_.w.set_height_twips(FrmMain::advanced_height_twips);
+        c_.st.advanced_view = true;
+    } else {
+        c_.w.set_height_twips(FrmMain::compact_height_twips);
+        c_.st.advanced_view = false;
+    }
+}
+
+void Startup::cmd_get_ip_Click() {
+    FrmMain& w = c_.w;
+    Link& link = c_.link;
+    auto* button = w.ctl<ColorButton>(QStringLiteral("cmd_get_ip"));
+    button->setEnabled(false);
+    button->set_back_color(colors::in_progress);
+    const struct {
+        const char* query;
+        const char* box;
+    } steps[] = {{"EIP999", "txt_get_ip"}, {"EMK999", "txt_get_mask"}, {"EGW999", "txt_get_gate"}};
+    for (const auto& s : steps) w.ctl<QLineEdit>(QLatin1String(s.box))->clear();
+    for (int step = 0; step < 3; ++step) {
+        link.ip_query_step = int16_t(step);
+        link.tx_cmd_nowait(QLatin1String(steps[step].query));
+        for (int i = 0; i < 51 && link.ip_query_step != 3; ++i) link.Delay(0.001f);
+        if (link.ip_query_step != 3) break;
+        // The answer ends with its carriage return; the box shows the text.
+        QString answer = link.rx_buffer;
+        if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
+        w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
+    }
+    link.ip_query_step = 254;
+    button->set_back_color(colors::neutral);
+    button->setEnabled(!link.link_kind);
+}
+
+void Startup::cmd_ver_Click() {
+    c_.link.tx_cmd(QStringLiteral("VER999"));
+    if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("VR2999"));
+}
 
 }  // namespace tavrin

@@ -1,0 +1,267 @@
+// End to end: the real panel (production adapters, offscreen) against the
+// real tavrin4x-sim over TCP loopback. The device is set up from the
+// simulator's console, the panel reads it with "Refresh", then the panel
+// changes the device and the simulator's state dump must follow.
+
+#include "device_controls/audio.h"
+#include "device_controls/presets.h"
+#include "link/qt_ports.h"
+#include "main_window/link_controls.h"
+#include "main_window/panel.h"
+#include "routing/display_modes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+using namespace tavrin;
+
+namespace {
+
+void copy_tree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& fi : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (fi.isDir()) copy_tree(fi.filePath(), QDir(to).filePath(fi.fileName()));
+        else QFile::copy(fi.filePath(), QDir(to).filePath(fi.fileName()));
+    }
+}
+
+// The simulator as a child process with its console on stdin/stdout.
+class Simulator {
+public:
+    bool start(QString* why) {
+        const QString exe = QStringLiteral(SIM_EXE);
+        if (exe.isEmpty() || !QFile::exists(exe)) {
+            *why = QStringLiteral("tavrin4x-sim not built");
+            return false;
+        }
+        proc_.setProgram(exe);
+        proc_.setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
+                            QStringLiteral("--boot-ms"), QStringLiteral("200")});
+        proc_.setProcessChannelMode(QProcess::SeparateChannels);
+        proc_.start();
+        if (!proc_.waitForStarted(10000)) {
+            *why = QStringLiteral("tavrin4x-sim did not start");
+            return false;
+        }
+        static const QRegularExpression ready(QStringLiteral("listening on [^\\s]*:(\\d+)"));
+        const QString out = read_until(QStringLiteral("listening on"));
+        const auto m = ready.match(out);
+        if (!m.hasMatch()) {
+            *why = QStringLiteral("no ready line: ") + out;
+            return false;
+        }
+        port = m.captured(1).toUShort();
+        return true;
+    }
+    ~Simulator() {
+        if (proc_.state() == QProcess::NotRunning) return;
+        proc_.write("quit\n");
+        if (!proc_.waitForFinished(5000)) {
+            proc_.kill();
+            proc_.waitForFinished(5000);
+        }
+    }
+    void console(const QString& line) {
+        proc_.write(line.toLatin1() + '\n');
+        proc_.waitForBytesWritten(2000);
+        // Let the change reach every client before the next step.
+        QTest::qWait(30);
+    }
+    // The whole device state as the console prints it.
+    QString state() {
+        pending_.clear();
+        proc_.readAllStandardOutput();
+        proc_.write("state\n");
+        return read_until(QStringLiteral("PiP A position"));
+    }
+    quint16 port = 0;
+
+private:
+    QString read_until(const QString& marker) {
+        QDeadlineTimer deadline(10000);
+        while (!pending_.contains(marker) && !deadline.hasExpired()) {
+            proc_.waitForReadyRead(100);
+            pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
+            QCoreApplication::processEvents();
+        }
+        // Up to the end of the marker's line.
+        const int at = int(pending_.indexOf(marker));
+        if (at < 0) return pending_;
+        QDeadlineTimer rest(2000);
+        while (pending_.indexOf(QLatin1Char('\n'), at) < 0 && !rest.hasExpired()) {
+            proc_.waitForReadyRead(50);
+            pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
+        }
+        const QString out = pending_;
+        pending_.clear();
+        return out;
+    }
+    QProcess proc_;
+    QString pending_;
+};
+
+// The value after "key " in the state dump, e.g. field(s, "EDID") for "EDID 4,".
+QString field(const QString& state, const QString& key) {
+    const QRegularExpression re(QRegularExpression::escape(key) + QStringLiteral(" ([^,\\s]+)"));
+    return re.match(state).captured(1);
+}
+
+}  // namespace
+
+class MainWindowE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void refresh_shows_the_device_and_the_device_follows_the_panel();
+    void cleanupTestCase();
+
+private:
+    // Builds the panel in its own program dir, Ethernet to the simulator.
+    void make_panel();
+    bool connect_panel();
+
+    std::unique_ptr<Simulator> sim_;
+    QTemporaryDir dir_;
+    QtPlatform platform_;
+    std::unique_ptr<QtSerialPort> serial_;
+    std::unique_ptr<QtTcpClient> tcp_;
+    std::unique_ptr<Panel> panel_;
+    QTimer box_closer_;
+    QStringList boxes_;
+};
+
+void MainWindowE2E::initTestCase() {
+    sim_ = std::make_unique<Simulator>();
+    QString why;
+    if (!sim_->start(&why)) QSKIP(qPrintable(why));
+    // A modal message box must never hang the run: close it and remember it.
+    QObject::connect(&box_closer_, &QTimer::timeout, this, [this] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            boxes_ << box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            box->close();
+        }
+    });
+    box_closer_.start(20);
+}
+
+void MainWindowE2E::cleanupTestCase() {
+    panel_.reset();
+    sim_.reset();
+}
+
+void MainWindowE2E::make_panel() {
+    copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir_.path());
+    QFile ini(dir_.filePath(QStringLiteral("tavrin_4x.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_->port).toLatin1());
+    ini.close();
+    serial_ = std::make_unique<QtSerialPort>(dir_.path());
+    tcp_ = std::make_unique<QtTcpClient>();
+    panel_ = std::make_unique<Panel>(platform_, *serial_, *tcp_, dir_.path());
+    platform_.set_message_parent(&panel_->w);
+    panel_->load();
+}
+
+bool MainWindowE2E::connect_panel() {
+    panel_->w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->setText(QStringLiteral("127.0.0.1:%1").arg(sim_->port));
+    panel_->links->cmd_conn_eth_Click();
+    QDeadlineTimer deadline(10000);
+    while (!panel_->link.eth_connected && !deadline.hasExpired()) QTest::qWait(10);
+    return panel_->link.eth_connected;
+}
+
+void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() {
+    // The device as an operator left it at its front panel.
+    for (const char* line : {"set mode 5", "set quad 3", "set edid 2", "mute", "set bezel 1", "set bezh 40",
+                             "set bezv 20", "set res 3", "set aspect 2", "set lock 0"})
+        sim_->console(QLatin1String(line));
+    const QString before = sim_->state();
+    QVERIFY2(before.contains(QStringLiteral("mode 5 (Quad)")), qPrintable(before));
+
+    make_panel();
+    QVERIFY(connect_panel());
+    FrmMain& w = panel_->w;
+
+    QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_refresh")), Qt::LeftButton);
+
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(QLatin1Char('|'))));
+    QCOMPARE(panel_->st.cur_mode, int16_t(5));
+    QCOMPARE(panel_->st.pwr_state, int16_t(1));
+    QCOMPARE(panel_->st.lock_state, int16_t(0));
+    QVERIFY(w.ctl_at<QRadioButton>(QStringLiteral("opt_quad"), 3)->isChecked());
+    QVERIFY(w.ctl_at<QRadioButton>(QStringLiteral("opt_audio"), 2)->isChecked());
+    QCOMPARE(panel_->st.audio_state, int16_t(0));
+    QCOMPARE(w.ctl<ColorButton>(QStringLiteral("cmd_mute"))->picture_file(),
+             w.bitmap_path(QStringLiteral("speaker_off.bmp")));
+    QVERIFY(w.ctl_at<QRadioButton>(QStringLiteral("opt_bezel_onoff"), 1)->isChecked());
+    const QRegularExpression bezel(QStringLiteral("H (\\d+)/(\\d+), V (\\d+)/(\\d+)"));
+    const auto b = bezel.match(before);
+    QVERIFY(b.hasMatch());
+    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h"))->value(), b.captured(1).toInt());
+    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h"))->maximum(), b.captured(2).toInt());
+    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v"))->value(), b.captured(3).toInt());
+    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v"))->maximum(), b.captured(4).toInt());
+    QCOMPARE(w.ctl<QComboBox>(QStringLiteral("cbo_output"))->currentIndex() + 1,
+             field(before, QStringLiteral("resolution")).toInt());
+    QCOMPARE(w.ctl<QComboBox>(QStringLiteral("cbo_aspect"))->currentIndex(),
+             field(before, QStringLiteral("aspect")).toInt());
+    QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), 5)->back_color(), colors::selected);
+    QCOMPARE(w.ctl<QLineEdit>(QStringLiteral("txt_ver"))->text(), QStringLiteral("3.00"));
+    QCOMPARE(w.ctl<QLineEdit>(QStringLiteral("txt_ver2"))->text(), QStringLiteral("A01"));
+    QVERIFY(w.control(QStringLiteral("img_start"))->isHidden());
+    // The map read ends on output D; its routed input is lit.
+    QCOMPARE(panel_->st.cur_output, int16_t(4));
+    const QRegularExpression quad_route(QStringLiteral("routing Quad\\s*: 1<-(\\d) 2<-(\\d) 3<-(\\d) 4<-(\\d)"));
+    const auto r = quad_route.match(before);
+    QVERIFY(r.hasMatch());
+    QCOMPARE(w.ctl_at<ShapeWidget>(QStringLiteral("sha_out_d_in"), r.captured(4).toInt())->fill(), colors::routed);
+
+    // Now the panel drives the device.
+    auto pick = [](QComboBox* list, int k) {
+        list->setCurrentIndex(k);
+        emit list->activated(k);
+    };
+    panel_->modes->cmd_mode_Click(1);
+    QCOMPARE(panel_->st.cur_mode, int16_t(1));
+    pick(w.ctl<QComboBox>(QStringLiteral("cbo_output")), 6);
+    pick(w.ctl<QComboBox>(QStringLiteral("cbo_aspect")), 4);
+    QTest::mouseClick(w.ctl_at<QRadioButton>(QStringLiteral("opt_audio"), 4), Qt::LeftButton);
+    QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_mute")), Qt::LeftButton);
+    w.ctl_at<VbSlider>(QStringLiteral("hsr_bri"), 1)->setValue(70);
+    QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2), Qt::LeftButton);
+    QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2)->back_color(), colors::selected);
+    QTest::qWait(50);  // the slider's answer comes back on its own
+
+    QString after = sim_->state();
+    QVERIFY2(after.contains(QStringLiteral("mode 1 (Matrix)")), qPrintable(after));
+    QCOMPARE(field(after, QStringLiteral("resolution")), QStringLiteral("7"));
+    QCOMPARE(field(after, QStringLiteral("aspect")), QStringLiteral("4"));
+    QCOMPARE(field(after, QStringLiteral("EDID")), QStringLiteral("4"));
+    QCOMPARE(field(after, QStringLiteral("audio")), QStringLiteral("on"));
+    QCOMPARE(field(after, QStringLiteral("BRI matrix")), QStringLiteral("70"));
+    QCOMPARE(w.ctl<ColorButton>(QStringLiteral("cmd_mute"))->picture_file(),
+             w.bitmap_path(QStringLiteral("speaker_on.bmp")));
+
+    // Leave Matrix, then recall the preset saved there: the device goes back.
+    pick(w.ctl<QComboBox>(QStringLiteral("cbo_output")), 7);  // 1080p: other modes allowed
+    panel_->modes->cmd_mode_Click(5);
+    QVERIFY(sim_->state().contains(QStringLiteral("mode 5 (Quad)")));
+    QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), 2), Qt::LeftButton);
+    after = sim_->state();
+    QVERIFY2(after.contains(QStringLiteral("mode 1 (Matrix)")), qPrintable(after));
+    QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), 2)->back_color(), colors::selected);
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(QLatin1Char('|'))));
+}
+
+QTEST_MAIN(MainWindowE2E)
+#include "main_window.moc"

@@ -1,0 +1,43 @@
+#pragma once
+// The whole panel (main window and every controller) on fake ports: a program
+// directory of its own with the shipped data files, a fake clock, and the
+// scripted device on both links. Tests drive it through the controllers'
+// routines or by clicking the real widgets.
+
+#include "main_window/panel.h"
+#include "support/fake_env.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace tavrin::testing {
+
+struct PanelRig {
+    enum class Start { Serial, Ethernet, NoLoad };
+
+    // Serial: settings say RS-232 port 1, so start-up opens the fake port.
+    // Ethernet: settings say Ethernet; the rig then connects the fake socket.
+    explicit PanelRig(Start how = Start::Serial, const QByteArray& settings_text = QByteArray());
+
+    FakePlatform platform;
+    FakeSerialPort serial;
+    FakeTcpClient tcp;
+    ScriptedDevice device{platform, serial, tcp};
+    QTemporaryDir dir;
+    std::unique_ptr<Panel> panel;
+
+    Panel& p() { return *panel; }
+    FrmMain& w() { return panel->w; }
+    PanelState& st() { return panel->st; }
+    Link& link() { return panel->link; }
+
+    // Connects over Ethernet through the real button and the fake socket.
+    void connect_ethernet(const QString& address = QStringLiteral("127.0.0.1"));
+    // Answers every command the way the device echoes a setting (same text).
+    void echo_device() { device.echo_everything(); }
+    // Commands the device received since the last call.
+    QStringList take_received();
+    QString path(const QString& file) const { return dir.filePath(file); }
+};
+
+}  // namespace tavrin::testing
