@@ -182,8 +182,10 @@ QWidget* FrmMain::control(const QString& name) const {
 }
 
 int FrmMain::frame_height_px() const {
-    const int extra = frameGeometry().height() - geometry().height();
-    return isVisible() && extra > 0 ? extra : px(nominal_frame_twips);
+    // The design heights include a title bar; a thinner (or absent) one must
+    // still leave the middle band below the compact height.
+    const int extra = isVisible() ? frameGeometry().height() - geometry().height() : 0;
+    return qMax(extra, px(nominal_frame_twips));
 }
 
 void FrmMain::set_height_twips(int twips) {

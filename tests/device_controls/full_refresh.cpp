@@ -47,7 +47,7 @@ QStringList picture_queries(bool rows) {
     if (!rows) return {"BRI999", "CON999", "HUE999", "SAT999"};
     QStringList out;
     for (int n = 1; n <= 4; ++n)
-        for (const char* code : {"BRI", "CON", "HUE", "SAT"}) out << QStringLiteral("%199%2").arg(QLatin1String(code)).arg(n);
+        for (const char* code : {"BRI", "CON", "HUE", "SAT"}) out << QLatin1String(code) + QStringLiteral("99") + QString::number(n);
     return out;
 }
 

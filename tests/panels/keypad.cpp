@@ -235,8 +235,9 @@ void KeypadTest::held_arrow_repeats_are_dropped_during_the_pause() {
     const auto pump = rig.platform.on_pump;
     rig.platform.on_pump = [&] {
         pump();
-        // Auto-repeat of the held key, arriving after the answer, in the pause.
-        if (answered && !rig.link().awaiting_reply) {
+        // Auto-repeat of the held key, arriving after the answer, in the pause
+        // (the exchange's own last pump is not part of the pause).
+        if (answered && !rig.link().awaiting_reply && rig.st().busy) {
             ++repeats;
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true);
             QApplication::sendEvent(f, &repeat);
