@@ -38,15 +38,16 @@ void copy_tree(const QString& from, const QString& to) {
 // The simulator as a child process with its console on stdin/stdout.
 class Simulator {
 public:
-    bool start(QString* why) {
+    bool start(const QStringList& extra, QString* why) {
         const QString exe = QStringLiteral(SIM_EXE);
         if (exe.isEmpty() || !QFile::exists(exe)) {
             *why = QStringLiteral("tavrin4x-sim not built");
             return false;
         }
         proc_.setProgram(exe);
-        proc_.setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
-                            QStringLiteral("--boot-ms"), QStringLiteral("200")});
+        proc_.setArguments(QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
+                                       QStringLiteral("--boot-ms"), QStringLiteral("200")} +
+                           extra);
         proc_.setProcessChannelMode(QProcess::SeparateChannels);
         proc_.start();
         if (!proc_.waitForStarted(10000)) {
@@ -123,11 +124,12 @@ class MainWindowE2E : public QObject {
 private slots:
     void initTestCase();
     void refresh_shows_the_device_and_the_device_follows_the_panel();
+    void the_same_over_the_virtual_serial_port();
     void cleanupTestCase();
 
 private:
-    // Builds the panel in its own program dir, Ethernet to the simulator.
-    void make_panel();
+    // Builds the panel in its own program dir with the given settings file.
+    void make_panel(const QByteArray& ini_text);
     bool connect_panel();
 
     std::unique_ptr<Simulator> sim_;
@@ -143,7 +145,9 @@ private:
 void MainWindowE2E::initTestCase() {
     sim_ = std::make_unique<Simulator>();
     QString why;
-    if (!sim_->start(&why)) QSKIP(qPrintable(why));
+    // The simulator's virtual serial port is the panel's COM1.
+    if (!sim_->start({QStringLiteral("--serial"), dir_.filePath(QStringLiteral("COM1"))}, &why))
+        QSKIP(qPrintable(why));
     // A modal message box must never hang the run: close it and remember it.
     QObject::connect(&box_closer_, &QTimer::timeout, this, [this] {
         if (QWidget* box = QApplication::activeModalWidget()) {
@@ -159,11 +163,12 @@ void MainWindowE2E::cleanupTestCase() {
     sim_.reset();
 }
 
-void MainWindowE2E::make_panel() {
+void MainWindowE2E::make_panel(const QByteArray& ini_text) {
+    panel_.reset();
     copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir_.path());
     QFile ini(dir_.filePath(QStringLiteral("tavrin_4x.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_->port).toLatin1());
+    ini.write(ini_text);
     ini.close();
     serial_ = std::make_unique<QtSerialPort>(dir_.path());
     tcp_ = std::make_unique<QtTcpClient>();
@@ -188,7 +193,7 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     const QString before = sim_->state();
     QVERIFY2(before.contains(QStringLiteral("mode 5 (Quad)")), qPrintable(before));
 
-    make_panel();
+    make_panel(QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_->port).toLatin1());
     QVERIFY(connect_panel());
     FrmMain& w = panel_->w;
 
@@ -238,6 +243,8 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     QTest::mouseClick(w.ctl_at<QRadioButton>(QStringLiteral("opt_audio"), 4), Qt::LeftButton);
     QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_mute")), Qt::LeftButton);
     w.ctl_at<VbSlider>(QStringLiteral("hsr_bri"), 1)->setValue(70);
+    QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), 2), Qt::LeftButton);
+    QTest::mouseClick(w.ctl_at<ClickLabel>(QStringLiteral("lab_out_b_in"), 3), Qt::LeftButton);
     QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2), Qt::LeftButton);
     QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2)->back_color(), colors::selected);
     QTest::qWait(50);  // the slider's answer comes back on its own
@@ -249,6 +256,7 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     QCOMPARE(field(after, QStringLiteral("EDID")), QStringLiteral("4"));
     QCOMPARE(field(after, QStringLiteral("audio")), QStringLiteral("on"));
     QCOMPARE(field(after, QStringLiteral("BRI matrix")), QStringLiteral("70"));
+    QVERIFY2(after.contains(QStringLiteral("2<-3 3<-")), qPrintable(after));
     QCOMPARE(w.ctl<ColorButton>(QStringLiteral("cmd_mute"))->picture_file(),
              w.bitmap_path(QStringLiteral("speaker_on.bmp")));
 
@@ -260,6 +268,24 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     after = sim_->state();
     QVERIFY2(after.contains(QStringLiteral("mode 1 (Matrix)")), qPrintable(after));
     QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), 2)->back_color(), colors::selected);
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(QLatin1Char('|'))));
+}
+
+void MainWindowE2E::the_same_over_the_virtual_serial_port() {
+    sim_->console(QStringLiteral("set mode 2"));
+    make_panel("0\r\n1\r\n#FALSE#\r\n\"\"\r\n");
+    FrmMain& w = panel_->w;
+    QVERIFY(panel_->link.rs232_open);
+    QCOMPARE(w.ctl<ColorButton>(QStringLiteral("cmd_conn"))->back_color(), colors::routed);
+
+    QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_refresh")), Qt::LeftButton);
+    QCOMPARE(panel_->st.cur_mode, int16_t(2));
+    QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), 2)->back_color(), colors::selected);
+    QCOMPARE(w.ctl<QLineEdit>(QStringLiteral("txt_ver"))->text(), QStringLiteral("3.00"));
+
+    QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), 3), Qt::LeftButton);
+    QCOMPARE(panel_->st.cur_mode, int16_t(3));
+    QVERIFY2(sim_->state().contains(QStringLiteral("mode 3 (TV Wall)")), qPrintable(sim_->state()));
     QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(QLatin1Char('|'))));
 }
 
