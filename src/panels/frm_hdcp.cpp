@@ -11,18 +11,21 @@ namespace tavrin {
 namespace {
 int px(int twips) { return FrmMain::px(twips); }
 
-// The centre of the k-th blank-separated word of a column-head caption, so
-// the option columns sit under their heads whatever the font measures.
+// The centre of the k-th head of a column-head caption, so the option
+// columns sit under their heads whatever the font measures. Heads are
+// separated by runs of blanks; a single blank belongs to the head ("OUT A").
 QList<int> word_centres(const QLabel* head) {
     const QFontMetrics fm(head->font());
     const QString t = head->text();
+    const auto gap_at = [&](int k) { return k + 1 < t.size() && t[k] == QLatin1Char(' ') && t[k + 1] == QLatin1Char(' '); };
     QList<int> centres;
     int i = 0;
     while (i < t.size()) {
         while (i < t.size() && t[i] == QLatin1Char(' ')) ++i;
         if (i >= t.size()) break;
         int j = i;
-        while (j < t.size() && t[j] != QLatin1Char(' ')) ++j;
+        while (j < t.size() && !gap_at(j)) ++j;
+        while (t[j - 1] == QLatin1Char(' ')) --j;
         const int left = fm.horizontalAdvance(t.left(i));
         const int right = fm.horizontalAdvance(t.left(j));
         centres.append(head->x() + (left + right) / 2);

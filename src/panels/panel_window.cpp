@@ -1,6 +1,7 @@
 #include "panels/panel_window.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 
 namespace tavrin {
 
@@ -29,6 +30,18 @@ QSize PanelWindow::frame_size() const {
 }
 
 void PanelWindow::place_frame_at(int left, int top) {
+    // A window "above" a main window at the top of the screen would open out
+    // of the operator's reach: it goes below the main window instead when
+    // there is room, and its whole frame stays on the owner's screen.
+    const QScreen* s = parentWidget() ? parentWidget()->screen() : nullptr;
+    if (s) {
+        const QRect avail = s->availableGeometry();
+        const QSize f = frame_size();
+        const int below = parentWidget()->frameGeometry().bottom() + 1;
+        if (top < avail.top() && below + f.height() <= avail.bottom() + 1) top = below;
+        left = qBound(avail.left(), left, qMax(avail.left(), avail.right() + 1 - f.width()));
+        top = qBound(avail.top(), top, qMax(avail.top(), avail.bottom() + 1 - f.height()));
+    }
     // move() of a top-level window positions its frame.
     move(left, top);
 }

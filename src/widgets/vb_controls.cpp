@@ -127,6 +127,11 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
+    // The style's disabled text is about as light as the neutral cell colour;
+    // in standby the map's numbers must stay readable, only dimmed.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    setPalette(pal);
 }
 
 void ClickLabel::set_back_color(const QColor& c) {
