@@ -31,7 +31,9 @@ QList<Piece> FaultPlan::shape(const QByteArray& reply) {
             while (c == '\r' || c == '\n'); // soil a reply, do not invent extra lines
             junk.append(c);
         }
-        bytes.insert(between(0, int(bytes.size())), junk);
+        // Inside the reply, never behind its CR, where it would soil the next one.
+        const int end = bytes.endsWith('\r') ? int(bytes.size()) - 1 : int(bytes.size());
+        bytes.insert(between(0, end), junk);
     }
 
     QList<Piece> pieces;
