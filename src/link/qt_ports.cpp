@@ -5,6 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSocketNotifier>
+#include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <sys/timerfd.h>
+#include <unistd.h>
+#endif
 
 namespace tavrin {
 
@@ -162,6 +169,55 @@ QtPlatform::QtPlatform() {
     wake_.setTimerType(Qt::PreciseTimer);
 }
 
+QtPlatform::~QtPlatform() {
+    wake_notifier_.reset();
+#ifdef Q_OS_LINUX
+    if (wake_fd_ >= 0) ::close(wake_fd_);
+#endif
+}
+
+void QtPlatform::arm_wake(qint64 due_ms) {
+#ifdef Q_OS_LINUX
+    // Made on first use: the notifier needs the application's event loop,
+    // which may not exist yet when the platform is built.
+    if (!wake_fd_tried_) {
+        wake_fd_tried_ = true;
+        wake_fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (wake_fd_ >= 0) {
+            wake_notifier_ = std::make_unique<QSocketNotifier>(wake_fd_, QSocketNotifier::Read);
+            QObject::connect(wake_notifier_.get(), &QSocketNotifier::activated, [this] {
+                quint64 expirations = 0;
+                [[maybe_unused]] const auto n = ::read(wake_fd_, &expirations, sizeof expirations);
+            });
+        }
+    }
+#endif
+    const qint64 left_ns = due_ms * 1000000 - clock_.nsecsElapsed();
+#ifdef Q_OS_LINUX
+    if (wake_fd_ >= 0) {
+        itimerspec spec{};
+        const qint64 ns = std::max<qint64>(left_ns, 1);  // zero would disarm
+        spec.it_value.tv_sec = time_t(ns / 1000000000);
+        spec.it_value.tv_nsec = long(ns % 1000000000);
+        timerfd_settime(wake_fd_, 0, &spec, nullptr);
+        return;
+    }
+#endif
+    // Whole milliseconds only: rounded up, so this may wake up to 1 ms late.
+    wake_.start(int(std::max<qint64>((left_ns + 999999) / 1000000, 0)));
+}
+
+void QtPlatform::disarm_wake() {
+#ifdef Q_OS_LINUX
+    if (wake_fd_ >= 0) {
+        const itimerspec off{};
+        timerfd_settime(wake_fd_, 0, &off, nullptr);  // also forgets an expiry not yet read
+        return;
+    }
+#endif
+    wake_.stop();
+}
+
 void QtPlatform::pump(int max_wait_ms) {
     if (max_wait_ms <= 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -169,10 +225,14 @@ void QtPlatform::pump(int max_wait_ms) {
     }
     // Sleep until the first event or the deadline instead of spinning: a
     // reply wait then costs next to no CPU and still wakes at once on data.
+    // The deadline is the moment now_ms() has moved on by max_wait_ms, not
+    // max_wait_ms from this instant: callers wait for a clock reading, and
+    // waking a fraction of a millisecond after that tick makes every reply
+    // wait (a 1 ms Delay) end up to a millisecond late.
     QCoreApplication::sendPostedEvents();
-    wake_.start(max_wait_ms);
+    arm_wake(clock_.elapsed() + max_wait_ms);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    wake_.stop();
+    disarm_wake();
 }
 
 void QtPlatform::message(const QString& text, MsgIcon icon) {

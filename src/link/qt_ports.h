@@ -8,7 +8,9 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QTimer>
+#include <memory>
 
+class QSocketNotifier;
 class QWidget;
 
 namespace tavrin {
@@ -69,6 +71,7 @@ private:
 class QtPlatform : public Platform {
 public:
     QtPlatform();
+    ~QtPlatform() override;
     qint64 now_ms() override { return clock_.elapsed(); }
     void pump(int max_wait_ms = 0) override;
     void message(const QString& text, MsgIcon icon) override;
@@ -76,8 +79,15 @@ public:
     void set_message_parent(QWidget* parent) { parent_ = parent; }
 
 private:
+    // Wakes a waiting pump when now_ms() reaches due_ms.
+    void arm_wake(qint64 due_ms);
+    void disarm_wake();
+
     QElapsedTimer clock_;
     QTimer wake_;
+    int wake_fd_ = -1;  // timerfd where there is one: wakes to the microsecond
+    bool wake_fd_tried_ = false;
+    std::unique_ptr<QSocketNotifier> wake_notifier_;
     QWidget* parent_ = nullptr;
 };
 
