@@ -1,0 +1,287 @@
+// The four secondary windows on the whole panel, the device model answering:
+// toggles and placement, refreshes and where they stop, replies open and
+// closed, what their controls send, the key map and the label commands.
+
+#include "device_model.h"
+#include "panels/frm_hdcp.h"
+#include "panels/frm_keypad.h"
+#include "panels/frm_label.h"
+#include "panels/frm_pip.h"
+#include "panels/hdcp.h"
+#include "panels/keypad.h"
+#include "panels/labels.h"
+#include "panels/pip.h"
+#include "support/panel_rig.h"
+
+#include <QtTest>
+
+using namespace tavrin;
+using namespace tavrin::testing;
+using A = KeyAction;
+using S = ScanCodes;
+
+namespace {
+
+constexpr auto KP = Qt::KeypadModifier;
+enum { keypad, hdcp, labels, pip };
+
+struct Rig : PanelRig {
+    sim::DeviceModel model;
+    explicit Rig(bool silent = false) {
+        if (!silent)
+            device.responder = [this](const QString& cmd) -> QList<QByteArray> {
+                const QByteArray r = model.execute(cmd.toLatin1());
+                return r.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{r};
+            };
+        st().cur_mode = 2, st().dual_kind = 2;  // Dual PiP, where the PiP window asks the device
+        w().control(QStringLiteral("fra_btn"))->setEnabled(true);  // openers as with the device on
+        for (const char* n : {"cmd_keypad", "cmd_hdcp", "lab_lab_input", "lab_pip"})
+            w().control(n)->setEnabled(true), w().control(n)->show();
+        take_received();
+    }
+    void reply(const QByteArray& bytes) { device.send_unsolicited(bytes, false), platform.advance(5); }
+    PanelWindow* window(int win) {
+        return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
+                                           p().pip->window()}[win];
+    }
+    bool is_open(int win) {
+        return std::array{st().keypad_open, st().hdcp_open, st().label_open, st().pip_open}[win];
+    }
+    void toggle(int win);
+};
+
+const struct {
+    const char *opener, *title;
+    QSize size;
+    QStringList queries;  // asked on every opening, in this order
+} wins[] = {
+    {"cmd_keypad", "Keyboard", {353, 112}, {}},
+    {"cmd_hdcp", "HDCP", {541, 106},
+     {"HPI991", "HPI992", "HPI993", "HPI994", "HPO991", "HPO992", "HPO993", "HPO994"}},
+    {"lab_lab_input", "Input Labels", {183, 141}, {"LAB999", "LAI991", "LAI992", "LAI993", "LAI994"}},
+    {"lab_pip", "DUAL PiP", {221, 119}, {"PPO991", "PPO992", "PSZ991", "PSZ992"}},
+};
+
+void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+void Rig::toggle(int win) { click(w().control(wins[win].opener)); }
+void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// What the open window shows: '0'/'1'/'-' per option pair and the label boxes;
+// per PiP inset its size and its corners ('#' coloured as selected).
+QString shown(Panel& p) {
+    const auto pair = [](QAbstractButton* a, QAbstractButton* b) {
+        return QChar(a->isChecked() ? '0' : b->isChecked() ? '1' : '-');
+    };
+    QString s;
+    for (int n = 1; p.hdcp->window() && n <= 8; ++n)
+        s += n <= 4 ? pair(p.hdcp->window()->opt_hdcp_in(n, 0), p.hdcp->window()->opt_hdcp_in(n, 1))
+                    : pair(p.hdcp->window()->opt_hdcp_out(n - 4, 0), p.hdcp->window()->opt_hdcp_out(n - 4, 1));
+    if (FrmLabel* f = p.labels->window()) {
+        s += pair(f->opt_on_off(0), f->opt_on_off(1));
+        for (int i = 1; i <= 4; ++i) s += '|' + f->txt_lab_in(i)->text();
+    }
+    for (int inset = 1; p.pip->window() && inset <= 2; ++inset) {
+        s += QString::number(p.pip->window()->size_list(inset)->currentIndex()) + ':';
+        for (int k = 0; k < 4; ++k)
+            s += p.pip->window()->pos(inset, k)->back_color() == colors::selected ? '#' : '.';
+    }
+    return s;
+}
+
+}  // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void toggle_place_and_close() {
+        for (int win = keypad; win <= pip; ++win) {
+            Rig rig;
+            // Where each fits the screen: the label window lines up with the main window's right edge.
+            for (int i = 0; i < 2; ++i)  // the offscreen platform settles a move on the second go
+                rig.w().move(win == labels ? 800 - rig.w().frameGeometry().width() : 0, 300),
+                    QCoreApplication::processEvents();
+            rig.toggle(win);
+            QPointer<PanelWindow> f = rig.window(win);
+            QVERIFY(rig.is_open(win) && f && f->isVisible() && f->parentWidget() == &rig.w());
+            QCOMPARE(rig.take_received(), wins[win].queries);
+            QCOMPARE(f->windowTitle(), QString(wins[win].title));
+            QCOMPARE(f->size(), wins[win].size);
+            const QRect m = rig.w().frameGeometry(), g = f->frameGeometry();
+            const QPoint want[] = {{m.left(), m.top() - g.height()},
+                                   {m.left(), m.top() + rig.w().control("cmd_hdcp")->y() - g.height()},
+                                   {m.right() + 1 - g.width(), m.top() - g.height()},
+                                   {m.left() + 359, m.top() - g.height()}};
+            QCOMPARE(g.topLeft(), want[win]);
+            for (bool by_window_system : {false, true}) {
+                if (by_window_system) rig.toggle(win), f = rig.window(win), f->close();
+                else rig.toggle(win);
+                QVERIFY(!rig.is_open(win) && !rig.window(win));
+                flush_deletes();
+                QVERIFY(f.isNull());
+            }
+            rig.take_received();
+            rig.device.never_answer(wins[win].queries.value(2));  // a silent query ends the refresh
+            rig.toggle(win);
+            QCOMPARE(rig.take_received(), wins[win].queries.mid(0, 3));
+        }
+        Rig rig;  // they do not outlive the main window
+        QList<QPointer<QWidget>> open;
+        for (int win = keypad; win <= pip; ++win) rig.toggle(win), open << rig.window(win);
+        rig.w().close();
+        flush_deletes();
+        for (int win = keypad; win <= pip; ++win) QVERIFY(!rig.is_open(win) && open[win].isNull());
+        for (auto [mode, kind] : {std::pair{2, 1}, {1, 0}, {3, 2}, {5, 2}}) {  // PiP asks only in Dual PiP
+            Rig other;
+            other.st().cur_mode = mode, other.st().dual_kind = kind;
+            other.toggle(pip);
+            QVERIFY(other.st().pip_open && other.take_received().isEmpty());
+        }
+    }
+
+    void replies_fill_open_windows_only_and_never_send() {
+        const std::tuple<int, QByteArray, QString> rows[] = {
+            {hdcp, "HPI031\r", "--1-----"}, {hdcp, "HPI010\rHPO011\rHPO040\r", "0---1--0"},
+            // Ports 0, 5, 9 and x, setting 7 and a short reply name no option.
+            {hdcp, "HPI021\rHPI001\rHPI051\rHPO091\rHPI0x1\rHPI027\rHPI1\r", "-1------"},
+            {labels, "LAB001\rLAB007\r", "1||||"}, {labels, "LAB000\r", "0||||"},
+            {labels, "LAI3STAGE LEFT  \r", "-|||STAGE LEFT  |"},
+            {labels, "LAI4ABCDEFGHIJKLMNOP\rLAI1Cam\r", "-|Cam|||ABCDEFGHIJKL"},
+            {labels, "LAI0ABCDEFGHIJKL\rLAI5ABCDEFGHIJKL\rLAIxABCDEFGHIJKL\r", "-||||"},
+            {pip, "PPO023\r", "-1:....-1:...#"}, {pip, "PPO011\rPPO012\r", "-1:..#.-1:...."},
+            // Corners 4 and 9, insets 3, 0 and x name no button: the shown corner stays.
+            {pip, "PPO011\rPPO014\rPPO029\rPPO032\rPPO002\rPPO0x2\r", "-1:.#..-1:...."},
+            {pip, "PSZ012\rPSZ023\rPSZ014\rPSZ071\r", "2:....3:...."},
+        };
+        for (const auto& [win, replies, want] : rows) {
+            Rig rig(true);  // the window starts empty: its refresh stops at the first query
+            rig.toggle(win);
+            QCOMPARE(rig.take_received(), wins[win].queries.mid(0, 1));
+            rig.reply(replies);
+            QCOMPARE(shown(rig.p()), want);
+            QVERIFY(rig.take_received().isEmpty() && rig.st().cmd_enable);
+            rig.toggle(win);
+            rig.st().cmd_enable = false;  // a handler that ran would set it again
+            rig.reply(replies);
+            QVERIFY(!rig.st().cmd_enable);
+        }
+    }
+
+    void controls_send_only_while_commands_are_enabled() {
+        const std::tuple<int, void (*)(Panel&), const char*> rows[] = {
+            {hdcp, [](Panel& p) { click(p.hdcp->window()->opt_hdcp_in(4, 1)); }, "HPI041"},
+            {hdcp, [](Panel& p) { click(p.hdcp->window()->opt_hdcp_out(2, 1)); }, "HPO021"},
+            {labels, [](Panel& p) { click(p.labels->window()->opt_on_off(1)); }, "LAB001"},
+            {pip, [](Panel& p) { click(p.pip->window()->cmd_b_pos[3]); }, "PPO023"},
+            {pip, [](Panel& p) { QTest::keyClick(p.pip->window()->size_list(2), Qt::Key_End); }, "PSZ023"},
+            {pip, [](Panel& p) { click(p.pip->window()->cmd_b_swap); }, "PSW002"},
+        };
+        for (const auto& [win, act, sent] : rows) {
+            Rig rig;
+            rig.toggle(win);
+            rig.take_received();
+            act(rig.p());
+            QCOMPARE(rig.take_received(), QStringList{sent});
+            rig.st().cmd_enable = false;
+            act(rig.p());
+            QVERIFY(rig.take_received().isEmpty());
+        }
+    }
+
+    void key_map() {
+        // Keypad digit (Num Lock on), the key the keypad sends with Num Lock off, the
+        // main-row digit's action, the keypad key's action with or without the keypad flag.
+        const std::tuple<int, int, A, A> pad[] = {
+            {Qt::Key_7, Qt::Key_Home, A::None, A::Mute},       {Qt::Key_8, Qt::Key_Up, A::None, A::MenuUp},
+            {Qt::Key_9, Qt::Key_PageUp, A::None, A::Lock},     {Qt::Key_4, Qt::Key_Left, A::Mode4, A::MenuLeft},
+            {Qt::Key_5, Qt::Key_Clear, A::Mode5, A::MenuOk},   {Qt::Key_6, Qt::Key_Right, A::None, A::MenuRight},
+            {Qt::Key_1, Qt::Key_End, A::Mode1, A::MenuExit},   {Qt::Key_2, Qt::Key_Down, A::Mode2, A::MenuDown},
+            {Qt::Key_3, Qt::Key_PageDown, A::Mode3, A::MenuMenu}, {Qt::Key_0, Qt::Key_Insert, A::None, A::None}};
+        const std::pair<int, A> letters[] = {
+            {Qt::Key_A, A::OutA}, {Qt::Key_S, A::OutB}, {Qt::Key_D, A::OutC}, {Qt::Key_F, A::OutD},
+            {Qt::Key_J, A::In1},  {Qt::Key_K, A::In2},  {Qt::Key_L, A::In3},  {Qt::Key_Semicolon, A::In4},
+            {Qt::Key_G, A::None}, {Qt::Key_Space, A::None}, {Qt::Key_Enter, A::None}};
+        for (Qt::KeyboardModifiers m : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+            const auto action = [m](int key, Qt::KeyboardModifiers more = {}) {
+                return Keypad::key_action(key, m | more, 0, S::None);
+            };
+            for (const auto& [digit, nav, main_row, on_pad] : pad) {
+                const QByteArray row = QByteArray::number(digit, 16) + " mods " + QByteArray::number(int(m), 16);
+                QVERIFY2(action(digit) == main_row && action(digit, KP) == on_pad, row);
+                QVERIFY2(action(nav) == on_pad && action(nav, KP) == on_pad, row);
+            }
+            for (const auto& [key, a] : letters) QVERIFY2(action(key) == a, QByteArray::number(key, 16));
+        }
+        // By scan code: the key right of L whatever it writes, main-row digits whatever
+        // Shift or the layout make of them, other keys by what they write.
+        const std::tuple<int, quint32, S, A> scans[] = {
+            {Qt::Key_Odiaeresis, 47, S::X11, A::In4}, {Qt::Key_Semicolon, 59, S::X11, A::None},
+            {Qt::Key_Exclam, 10, S::X11, A::Mode1},   {Qt::Key_Eacute, 11, S::X11, A::Mode2},
+            {Qt::Key_J, 44, S::X11, A::In1},          {Qt::Key_Odiaeresis, 0x27, S::Windows, A::In4},
+            {Qt::Key_V, 47, S::Windows, A::None},     {Qt::Key_Odiaeresis, 47, S::None, A::None}};
+        for (const auto& [key, scan, codes, a] : scans)
+            QVERIFY2(Keypad::key_action(key, Qt::ShiftModifier, scan, codes) == a, QByteArray::number(scan));
+    }
+
+    void keys_reach_the_device_unless_it_is_busy() {
+        Rig rig;
+        rig.w().control(QStringLiteral("fra_btn"))->setEnabled(false);  // keys act in standby too
+        rig.st().cur_output = 3;                                         // inputs go to output C
+        rig.toggle(keypad);
+        const std::tuple<int, Qt::KeyboardModifiers, QString> keys[] = {
+            {Qt::Key_J, {}, "INP001"},     {Qt::Key_Semicolon, {}, "INP004"}, {Qt::Key_1, {}, "MOD001"},
+            {Qt::Key_5, {}, "MOD005"},     {Qt::Key_A, {}, "OUT001"},         {Qt::Key_F, {}, "OUT004"},
+            {Qt::Key_7, KP, "AUD001"},     {Qt::Key_8, KP, "MNU001"},         {Qt::Key_9, KP, "LCK001"},
+            {Qt::Key_4, KP, "MNL001"},     {Qt::Key_Clear, KP, "MNO001"},     {Qt::Key_Right, {}, "MNR001"},
+            {Qt::Key_End, {}, "MNE001"},   {Qt::Key_Down, {}, "MND001"},      {Qt::Key_PageDown, {}, "MNX001"},
+            {Qt::Key_0, KP, ""},           {Qt::Key_7, {}, ""}};
+        for (const auto& [key, mods, first] : keys) {
+            const qint64 before = rig.platform.now;  // the fake clock moves only while pumping
+            QTest::keyClick(rig.window(keypad), Qt::Key(key), mods);
+            QCOMPARE(rig.take_received().value(0), first);
+            // The four direction keys pause 50 ms after their command.
+            if (first.startsWith("MN"))
+                QCOMPARE(rig.platform.now - before >= 50, QString("UDLR").contains(first[2]));
+        }
+        // The repeats of a held arrow that come during its pause are dropped.
+        int repeats = 0;
+        const auto pump = rig.platform.on_pump;
+        rig.platform.on_pump = [&] {
+            pump();
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true);
+            if (rig.st().busy && !rig.link().awaiting_reply)
+                ++repeats, QApplication::sendEvent(rig.window(keypad), &repeat);
+        };
+        QTest::keyClick(rig.window(keypad), Qt::Key_Up);
+        rig.platform.on_pump = pump;
+        QVERIFY(repeats >= 40);  // while the pause pumped
+        QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
+        rig.st().busy = true, QTest::keyClick(rig.window(keypad), Qt::Key_A);  // nor is any other key
+        rig.st().busy = false, QTest::keyClick(rig.window(keypad), Qt::Key_Up);
+        QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
+    }
+
+    void enter_sends_the_label_byte_for_byte() {
+        Rig rig(true);  // unanswered: the box keeps what was sent
+        rig.toggle(labels);
+        rig.serial.writes.clear();
+        rig.st().cmd_enable = false;  // Enter does not consult it
+        const std::tuple<int, const char*, QByteArray, const char*> rows[] = {
+            {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
+            {4, " A  long label text ", "LAI4 A  long label text \r\r", " A  long label text "},
+            // A CR or LF would end the command and start a second one.
+            {3, "AB\rMOD001", "LAI3ABMOD001\r\r", "ABMOD001"}, {3, "x\r\ny\tz", "LAI3xyz\r\r", "xyz"},
+            {1, "a\x7f" "b\u0085c", "LAI1abc\r\r", "abc"}, {2, "Caf\u00e9", "LAI2Caf\xe9\r\r", "Caf\u00e9"},
+            {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
+        for (const auto& [box, typed, wire, after] : rows) {
+            QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
+            edit->setText(QString::fromUtf8(typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(rig.serial.writes.join(), wire);
+            QCOMPARE(edit->text(), QString::fromUtf8(after));
+            rig.serial.writes.clear();
+        }
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows.moc"
