@@ -185,6 +185,10 @@ VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     setStyle(slider_style());
     setSingleStep(1);
     setPageStep(10);
+    // Operable from the keyboard like any slider, Right raising the value
+    // (a scroll bar takes no focus and reverses its keys by default).
+    setFocusPolicy(Qt::StrongFocus);
+    setInvertedControls(false);
     connect(this, &QAbstractSlider::valueChanged, this, [this] {
         if (!isSliderDown()) emit change();
     });
