@@ -78,6 +78,9 @@ void Presets::cmd_refresh_Click() {
         if (query == QLatin1String("OUT999") && c_.st.cur_mode == 3) continue;  // TV Wall has one output
         if (query == QLatin1String("BEH998") || query == QLatin1String("BEV998")) c_.st.bezel_max_query = true;
         link.tx_cmd(query);
+        // A limit query that went unanswered (or was answered out of range)
+        // must not turn the next ordinary BEH/BEV echo into a new limit.
+        if (query == QLatin1String("BEH998") || query == QLatin1String("BEV998")) c_.st.bezel_max_query = false;
         complete = link.reply_done || query == QLatin1String("ASP999");
     }
     if (complete) {

@@ -294,7 +294,7 @@ void ControlsTest::full_refresh() {
     QTest::mouseClick(refresh, Qt::LeftButton);
     QCOMPARE(rig.take_received(), expected);
     QVERIFY(in_progress && refresh->isEnabled() && refresh->back_color() == colors::neutral);
-    QCOMPARE(rig.st().bezel_max_query, silent == "BEH998");  // still waiting for a limit
+    QVERIFY(!rig.st().bezel_max_query);  // an unanswered limit query leaves no later echo taken as a limit
     QVERIFY(rig.c("img_start")->isHidden() && !rig.c("cmd_keypad")->isHidden());
 }
 
