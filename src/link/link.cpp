@@ -68,7 +68,9 @@ void Link::wait_output_drained() {
     }
 }
 
-void Link::Delay(float seconds) {
+void Link::Delay(float seconds) { Delay(seconds, nullptr); }
+
+void Link::Delay(float seconds, const bool* done) {
     // busy is a depth count underneath, so a nested Delay ending does not
     // clear it while an outer wait still runs.
     static thread_local int depth = 0;
@@ -77,7 +79,7 @@ void Link::Delay(float seconds) {
     const qint64 start = platform_.now_ms();
     const qint64 deadline = start + qint64(std::floor(double(seconds) * 1000.0 + 1e-6)) + 1;
     float elapsed = float(platform_.now_ms() - start) / 1000.0f;
-    while (elapsed <= seconds) {
+    while (elapsed <= seconds && !(done && *done)) {
         const qint64 now = platform_.now_ms();
         platform_.pump(int(std::clamp<qint64>(deadline - now, 0, 1000)));
         elapsed = float(platform_.now_ms() - start) / 1000.0f;
@@ -116,9 +118,12 @@ void Link::tx_cmd(const QString& tx_str) {
             budget = 600;
         }
     }
+    // A slice ends as soon as the reply is in: the loop would stop at its
+    // next check anyway, and the answer is handled without the slice's idle
+    // remainder (up to two clock ticks per exchange).
     for (int i = 0; i <= budget; ++i) {
         if (reply_done) break;
-        Delay(0.001f);
+        Delay(0.001f, &reply_done);
     }
 
     // A reply still under assembly when the wait ends is a time-out, not an

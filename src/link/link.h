@@ -42,6 +42,8 @@ public:
     void tx_cmd(const QString& tx_str);
     void tx_cmd_nowait(const QString& tx_str);
     void Delay(float seconds);
+    // The same wait, ended early once *done is true (a reply wait's slice).
+    void Delay(float seconds, const bool* done);
     static QString Pad3(int n);
     void cmd_clear_Click();
     // The traffic log as one running text (txt_cmd).

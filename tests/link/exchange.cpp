@@ -106,6 +106,17 @@ private slots:
         QCOMPARE(rig.link.log_text(), c.command + '>');
     }
 
+    void answer_ends_the_slice() {
+        // The reply is handled in the pump it arrives in, not at the end of
+        // the 2 ms slice it arrived in.
+        LinkRig rig;
+        up(rig, true);
+        rig.device.answer(QStringLiteral("PWR999"), "PWR001\r", 5);
+        const qint64 start = rig.platform.now;
+        rig.link.tx_cmd(QStringLiteral("PWR999"));
+        QVERIFY(rig.link.reply_done);
+        QCOMPARE(rig.platform.now - start, 5);
+    }
     void replies_data() {
         QTest::addColumn<Reply>("c");
         auto row = [](const QString& name, const Reply& a) { QTest::newRow(qPrintable(name)) << a; };
