@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QStyleFactory>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -176,13 +175,7 @@ int main(int argc, char** argv) {
     // A message box would stop the run: close it and count it as a failure.
     QStringList boxes;
     QTimer box_closer;
-    QObject::connect(&box_closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes << box->text();
-            box->close();
-        }
-    });
-    box_closer.start(20);
+    bench::close_boxes(box_closer, boxes);
     panel.load();
     panel.links->cmd_conn_eth_Click();
     for (int i = 0; i < 500 && !panel.link.eth_connected; ++i) wait_ms(10);

@@ -15,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QMessageBox>
 #include <QSerialPort>
 #include <QStyleFactory>
 #include <QTcpSocket>
@@ -97,13 +96,7 @@ int child(const QString& kind, quint16 port, const QString& serial_path, int ms)
     QStringList boxes;
     // Only while connecting: a box closer left running would add its own wakeups.
     QTimer box_closer;
-    QObject::connect(&box_closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes << box->text();
-            box->close();
-        }
-    });
-    box_closer.start(20);
+    bench::close_boxes(box_closer, boxes);
     panel.load();
     if (tcp_case) {
         panel.links->cmd_conn_eth_Click();

@@ -1,10 +1,12 @@
 #include "common.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -152,6 +154,16 @@ void row(const QString& measure, double baseline, double panel, const QString& u
 
 void headless_default() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void close_boxes(QTimer& timer, QStringList& boxes) {
+    QObject::connect(&timer, &QTimer::timeout, [&boxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes << box->text();
+            box->close();
+        }
+    });
+    timer.start(20);
 }
 
 }  // namespace bench

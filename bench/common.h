@@ -1,4 +1,5 @@
 #pragma once
+
 // What the benchmark programs share: the simulator as a child process, a
 // program directory for the panel, process CPU/memory readings, and the one
 // row format run.sh turns into the table.
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <vector>
 
 namespace bench {
@@ -54,5 +56,9 @@ void row(const QString& measure, double baseline, double panel, const QString& u
 
 // Sets QT_QPA_PLATFORM=offscreen unless the caller chose a platform.
 void headless_default();
+
+// Closes every modal message box as it appears (polled by `timer`, which it
+// starts) and records its text in `boxes`: a box would stop a run.
+void close_boxes(QTimer& timer, QStringList& boxes);
 
 }  // namespace bench
