@@ -60,12 +60,14 @@ bool to_probability(const QCommandLineParser& p, const QString& name, double* ou
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("tavrin4x-sim");
+    QCoreApplication::setApplicationVersion(TAVRIN4X_VERSION);
 
     QCommandLineParser p;
     p.setApplicationDescription(
         "Simulated TAVRIN-4X: speaks the device protocol on TCP and on a virtual serial port.\n"
         "Type 'help' on standard input for the operator console (the device's front panel).");
     p.addHelpOption();
+    p.addVersionOption();
     p.addOptions({
         {"listen", "TCP address to listen on, host:port ([v6]:port); port 0 picks a free one.", "host:port",
          "127.0.0.1:2323"},

@@ -25,9 +25,16 @@ public:
     virtual QByteArray read_all() = 0;    // all waiting bytes as one block
     virtual qint64 bytes_to_write() = 0;  // output queue count
     virtual void write(const QByteArray& bytes) = 0;
+    // Why the last open() failed, for the operator: the cause and the device
+    // file that was tried. Empty when there is nothing to add.
+    virtual QString open_failure() const { return {}; }
 
     // Raised when input bytes have arrived (the adapter's "data ready").
     std::function<void()> on_data_ready;
+    // Raised once, from the event loop, when an open port goes away (hang-up,
+    // adapter unplugged, any port error but a time-out), with the cause. The
+    // port is closed by then.
+    std::function<void(const QString& cause)> on_lost;
 };
 
 // A TCP client connection.
@@ -43,6 +50,9 @@ public:
 
     std::function<void()> on_connected;
     std::function<void()> on_data_arrival;
+    // Raised, from the event loop, when an established connection fails
+    // (reset, keep-alive time-out, the peer closing), with the cause.
+    std::function<void(const QString& cause)> on_error;
 };
 
 // A one-shot-or-repeating timer whose time comes from the platform clock.

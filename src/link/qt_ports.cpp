@@ -3,13 +3,20 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <algorithm>
 
 #ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <sys/timerfd.h>
+#endif
+#ifndef Q_OS_WIN
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -20,8 +27,10 @@ QString serial_device_for_port(int n, const QString& program_dir) {
     Q_UNUSED(program_dir);
     return QStringLiteral("COM%1").arg(n);
 #else
-    const QString entry = QDir(program_dir).filePath(QStringLiteral("COM%1").arg(n));
-    if (QFileInfo::exists(entry)) return entry;
+    const QFileInfo entry(QDir(program_dir).filePath(QStringLiteral("COM%1").arg(n)));
+    // A link to an adapter that is unplugged still names the port meant: it
+    // fails as missing instead of opening some other port.
+    if (entry.exists() || entry.isSymLink()) return entry.filePath();
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
 }
@@ -64,23 +73,90 @@ QtSerialPort::QtSerialPort(QString program_dir) : program_dir_(std::move(program
     QObject::connect(&port_, &QSerialPort::readyRead, [this] {
         if (on_data_ready) on_data_ready();
     });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) { on_error(e); });
 }
 
 bool QtSerialPort::open(int n) {
-    if (port_.isOpen()) port_.close();
-    port_.setPortName(serial_device_for_port(n, program_dir_));
-    if (!port_.open(QIODevice::ReadWrite)) return false;
+    close();
+    open_failure_.clear();
+    port_no_ = n;
+    device_ = serial_device_for_port(n, program_dir_);
+    port_.setPortName(device_);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        open_failure_ = describe_open_failure();
+        return false;
+    }
     const bool ok = port_.setBaudRate(QSerialPort::Baud115200) && port_.setDataBits(QSerialPort::Data8) &&
                     port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
                     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
+        open_failure_ = describe_open_failure();
         port_.close();
         return false;
     }
+    ++session_;
+    watching_ = true;
     return true;
 }
 
+QString QtSerialPort::describe_open_failure() const {
+    switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError:
+#ifdef Q_OS_WIN
+        return QStringLiteral("No such port: %1.").arg(device_);
+#else
+        if (const QFileInfo link(device_); link.isSymLink())
+            return QStringLiteral("No such port: %1 points at %2, which is not there.").arg(device_, link.symLinkTarget());
+        return QStringLiteral("No such port: %1. A file COM%2 beside the program can point at the device, "
+                              "e.g. a link to /dev/serial/by-id/...")
+            .arg(device_)
+            .arg(port_no_);
+#endif
+    case QSerialPort::PermissionError:
+        // Qt reports a refused open and a port that someone else holds (its
+        // lock file, or the exclusive flag) alike; whether we may open the
+        // file at all tells them apart.
+#ifndef Q_OS_WIN
+        if (::access(QFile::encodeName(device_).constData(), R_OK | W_OK) != 0)
+            return QStringLiteral("Permission denied: %1. The user must be in the dialout group "
+                                  "(sudo usermod -aG dialout $USER, then log in again).")
+                .arg(device_);
+#endif
+        return QStringLiteral("Port busy: %1. Another program has it open.").arg(device_);
+    default:
+        return QStringLiteral("Cannot open %1: %2.").arg(device_, port_.errorString());
+    }
+}
+
+void QtSerialPort::on_error(QSerialPort::SerialPortError e) {
+    // A time-out is only our own bounded wait for the output queue.
+    if (!watching_ || e == QSerialPort::NoError || e == QSerialPort::TimeoutError || e == QSerialPort::NotOpenError)
+        return;
+    watching_ = false;
+    QString cause = QStringLiteral("%1: %2.").arg(device_, port_.errorString());
+#ifndef Q_OS_WIN
+    // A hang-up reads as an empty read, whose error text is whatever errno
+    // held before; the descriptor itself says what happened.
+    pollfd pfd{int(port_.handle()), POLLIN, 0};
+    if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR)))
+        cause = QStringLiteral("%1 hung up: the device, its cable or adapter went away.").arg(device_);
+#endif
+    // The port is closed from the event loop, not from inside its own
+    // notification; until then the error repeats at most a turn or two.
+    const quint64 session = session_;
+    QMetaObject::invokeMethod(
+        &port_,
+        [this, session, cause] {
+            if (session != session_) return;  // closed or re-opened meanwhile
+            close();
+            if (on_lost) on_lost(cause);
+        },
+        Qt::QueuedConnection);
+}
+
 void QtSerialPort::close() {
+    watching_ = false;
+    ++session_;
     if (port_.isOpen()) port_.close();
 }
 
@@ -115,15 +191,48 @@ void QtSerialPort::write(const QByteArray& bytes) {
 
 QtTcpClient::QtTcpClient() {
     QObject::connect(&socket_, &QTcpSocket::connected, [this] {
+        established_ = true;
+        set_keepalive();
         if (on_connected) on_connected();
     });
     QObject::connect(&socket_, &QTcpSocket::readyRead, [this] {
         if (on_data_arrival) on_data_arrival();
     });
+    QObject::connect(&socket_, &QAbstractSocket::errorOccurred, [this](QAbstractSocket::SocketError e) {
+        // Failed attempts are the connect watchdog's business; and neither a
+        // time-out of a waitFor call nor a would-block means the link is gone.
+        if (!established_ || e == QAbstractSocket::SocketTimeoutError || e == QAbstractSocket::TemporaryError) return;
+        established_ = false;
+        const QString cause = socket_.errorString();
+        const quint64 session = session_;
+        QMetaObject::invokeMethod(
+            &socket_,
+            [this, session, cause] {
+                if (session == session_ && on_error) on_error(cause);
+            },
+            Qt::QueuedConnection);
+    });
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
+void QtTcpClient::set_keepalive() {
+    socket_.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#ifdef Q_OS_LINUX
+    const int fd = int(socket_.socketDescriptor());
+    if (fd < 0) return;
+    const int idle = keepalive_idle_s, interval = keepalive_interval_s, count = keepalive_count;
+    // Unacknowledged data would otherwise keep a dead connection for many minutes of retransmissions.
+    const unsigned user_timeout_ms = unsigned(idle + interval * count) * 1000u;
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &user_timeout_ms, sizeof user_timeout_ms);
+#endif
+}
+
 void QtTcpClient::connect_to(const QString& host, quint16 port) {
+    ++session_;
+    established_ = false;
     socket_.abort();
     socket_.connectToHost(host, port);
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -148,7 +257,11 @@ void QtTcpClient::send(const QByteArray& bytes) {
 
 QByteArray QtTcpClient::take_all() { return socket_.readAll(); }
 
-void QtTcpClient::close() { socket_.abort(); }
+void QtTcpClient::close() {
+    ++session_;
+    established_ = false;
+    socket_.abort();
+}
 
 // ------------------------------------------------------------------ timers, pump, messages
 

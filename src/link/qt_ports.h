@@ -16,8 +16,9 @@ class QWidget;
 namespace tavrin {
 
 // Port n (1..9) to a device name: COMn on Windows; elsewhere the entry "COMn"
-// in the program's directory when it exists (a link to /dev/serial/by-id/...,
-// /dev/ttyUSB0 or the simulator's pseudo-terminal), else /dev/ttyS<n-1>.
+// in the program's directory when it exists, even as a link to nothing (a link
+// to /dev/serial/by-id/..., /dev/ttyUSB0 or the simulator's pseudo-terminal),
+// else /dev/ttyS<n-1>.
 QString serial_device_for_port(int n, const QString& program_dir);
 
 // "host", "host:port" or "[v6-address]:port" after trimming outer blanks;
@@ -36,11 +37,20 @@ public:
     QByteArray read_all() override;
     qint64 bytes_to_write() override;
     void write(const QByteArray& bytes) override;
+    QString open_failure() const override { return open_failure_; }
     QSerialPort& port() { return port_; }
 
 private:
+    void on_error(QSerialPort::SerialPortError error);
+    QString describe_open_failure() const;
+
     QString program_dir_;
     QSerialPort port_;
+    int port_no_ = 0;
+    QString device_;        // the device file of the last open
+    QString open_failure_;  // why the last open failed
+    bool watching_ = false;  // an error now means the port went away
+    quint64 session_ = 0;    // counts opens and closes: a late report of an old session is dropped
 };
 
 class QtTcpClient : public TcpClient {
@@ -51,9 +61,22 @@ public:
     void send(const QByteArray& bytes) override;
     QByteArray take_all() override;
     void close() override;
+    QTcpSocket& socket() { return socket_; }
+
+    // Keep-alive on an established connection: probes after this many idle
+    // seconds, then every interval, and the connection is given up after
+    // count unanswered probes (or after as long with data unacknowledged),
+    // so a dead peer is found in well under half a minute.
+    static constexpr int keepalive_idle_s = 10;
+    static constexpr int keepalive_interval_s = 5;
+    static constexpr int keepalive_count = 3;
 
 private:
+    void set_keepalive();
+
     QTcpSocket socket_;
+    bool established_ = false;
+    quint64 session_ = 0;
 };
 
 class QtTimerAdapter : public Timer {

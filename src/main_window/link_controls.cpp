@@ -18,6 +18,8 @@ LinkControls::LinkControls(Context& c) : c_(c) {
     tim_eth_->set_interval(7000);
     tim_eth_->on_timeout = [this] { tim_eth_Timer(); };
     c.link.tcp().on_connected = [this] { wsk_client_Connect(); };
+    c.link.tcp().on_error = [this](const QString&) { wsk_client_Error(); };
+    c.link.serial().on_lost = [this](const QString& cause) { serial_lost(cause); };
     c.link.register_tcp_only_handler(QStringLiteral("EXT"), [this] { on_reply_EXT(); });
 
     FrmMain& w = c.w;
@@ -46,7 +48,9 @@ void LinkControls::set_comm() {
     auto* disconn = w.ctl<ColorButton>(QStringLiteral("cmd_disconn"));
     if (link.rs232_open) link.serial().close();
     if (!link.serial().open(com_port_no)) {
-        c_.platform.message(QStringLiteral("COM%1: Fail !").arg(com_port_no), MsgIcon::None);
+        QString text = QStringLiteral("COM%1: Fail !").arg(com_port_no);
+        if (const QString why = link.serial().open_failure(); !why.isEmpty()) text += QLatin1Char('\n') + why;
+        c_.platform.message(text, MsgIcon::None);
         conn->set_back_color(colors::neutral);
         disconn->set_back_color(colors::red);
         link.rs232_open = false;
@@ -79,6 +83,15 @@ void LinkControls::cmd_disconn_Click() {
     c_.w.ctl<ColorButton>(QStringLiteral("cmd_disconn"))->set_back_color(colors::red);
     link.serial().close();
     link.rs232_open = false;
+}
+
+void LinkControls::serial_lost(const QString& cause) {
+    if (!c_.link.rs232_open) return;
+    cmd_disconn_Click();
+    c_.platform.message(QStringLiteral("COM%1: Connection lost !\n%2\nPress Connect when it is back.")
+                            .arg(com_port_no)
+                            .arg(cause),
+                        MsgIcon::Critical);
 }
 
 // ------------------------------------------------------------------ interface choice
@@ -175,11 +188,7 @@ void LinkControls::tim_eth_Timer() {
     FrmMain& w = c_.w;
     Link& link = c_.link;
     if (link.eth_connected) {
-        if (link.tcp().state() != TcpClient::State::Connected) {
-            tim_eth_->set_enabled(false);
-            c_.platform.message(QStringLiteral("Ethernet is disconnected !"), MsgIcon::Critical);
-            cmd_disconn_eth_Click();
-        }
+        if (link.tcp().state() != TcpClient::State::Connected) eth_lost();
         return;
     }
     tim_eth_->set_enabled(false);
@@ -205,6 +214,17 @@ void LinkControls::cmd_disconn_eth_Click() {
     auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
     disconn_eth->setEnabled(false);
     disconn_eth->set_back_color(colors::red);
+}
+
+void LinkControls::eth_lost() {
+    tim_eth_->set_enabled(false);
+    c_.platform.message(QStringLiteral("Ethernet is disconnected !"), MsgIcon::Critical);
+    cmd_disconn_eth_Click();
+}
+
+void LinkControls::wsk_client_Error() {
+    // An attempt that fails is reported by the watchdog's first tick.
+    if (c_.link.eth_connected) eth_lost();
 }
 
 void LinkControls::on_reply_EXT() { cmd_disconn_eth_Click(); }

@@ -16,6 +16,8 @@ public:
     void cbo_com_Click();
     void cmd_conn_Click();
     void cmd_disconn_Click();
+    // The open port went away: closed as by Disconnect, and said once.
+    void serial_lost(const QString& cause);
     // interface choice and Ethernet
     void opt_interface_Click(int index);
     void cmd_conn_eth_Click();
@@ -23,11 +25,15 @@ public:
     void tim_eth_Timer();
     void cmd_disconn_eth_Click();
     void on_reply_EXT();
+    // The established connection failed: the same end as a lost connection.
+    void wsk_client_Error();
 
     int16_t com_port_no = 1;
     Timer& tim_eth() { return *tim_eth_; }
 
 private:
+    void eth_lost();
+
     Context& c_;
     std::unique_ptr<Timer> tim_eth_;
 };

@@ -10,7 +10,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tavrin;
@@ -30,6 +36,43 @@ struct RealLink : QtPlatform {
     QtTcpClient tcp;
     Link link{st, *this, serial, tcp};
 };
+// A pseudo-terminal pair: the device keeps the master, the panel opens the slave.
+struct Pty {
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = QString::fromLocal8Bit(ptsname(master));
+    }
+    ~Pty() {
+        if (master >= 0) ::close(master);
+    }
+    int master = -1;
+    QString slave;
+};
+
+// What opening port n of dir says, tried by a child process that runs as the
+// unprivileged user nobody (root may open anything).
+QString open_as_nobody(const QString& dir, int n) {
+    int out[2];
+    if (pipe(out) != 0) return QStringLiteral("no pipe");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(out[0]);
+        QByteArray said = "cannot become nobody";
+        if (setgid(65534) == 0 && setuid(65534) == 0) {
+            QtSerialPort port(dir);
+            said = port.open(n) ? QByteArray("opened") : port.open_failure().toUtf8();
+        }
+        [[maybe_unused]] const auto w = ::write(out[1], said.constData(), size_t(said.size()));
+        _exit(0);
+    }
+    ::close(out[1]);
+    QByteArray said;
+    char buf[512];
+    for (ssize_t got; (got = ::read(out[0], buf, sizeof buf)) > 0;) said.append(buf, int(got));
+    ::close(out[0]);
+    waitpid(pid, nullptr, 0);
+    return QString::fromUtf8(said);
+}
 }  // namespace
 
 class QtPortsTest : public QObject {
@@ -79,16 +122,92 @@ private slots:
         ::close(dev);
     }
 
+    void serial_open_failures_say_why() {
+        // Each way an open fails here, and the line the operator gets for it.
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                      QFile::ReadOther | QFile::ExeOther));
+        const auto com = [&](int n) { return dir.filePath(QStringLiteral("COM%1").arg(n)); };
+        Pty held, denied, exclusive;
+        QVERIFY(!held.slave.isEmpty() && !denied.slave.isEmpty() && !exclusive.slave.isEmpty());
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("unplugged")), com(1)));  // a link to an adapter not there
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("COM2")));
+        QVERIFY(QFile::link(held.slave, com(3)));
+        QVERIFY(QFile::link(denied.slave, com(4)));
+        QVERIFY(QFile::link(exclusive.slave, com(5)));
+        QVERIFY(::chmod(qPrintable(denied.slave), 0600) == 0 && ::chmod(qPrintable(exclusive.slave), 0666) == 0);
+        int no_entry = 9;  // a port number without an entry and without /dev/ttyS<n-1>
+        while (no_entry > 5 && QFileInfo::exists(QStringLiteral("/dev/ttyS%1").arg(no_entry - 1))) --no_entry;
+        QVERIFY(no_entry > 5);
+
+        QtSerialPort holder(dir.path());  // another program's Qt port holds COM3
+        QVERIFY(holder.open(3));
+        // A program that is not Qt holds COM5 with the exclusive flag (root ignores it, nobody does not).
+        const int fd = ::open(qPrintable(exclusive.slave), O_RDWR | O_NOCTTY);
+        QVERIFY(fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0);
+
+        const bool root = geteuid() == 0;
+        const QString busy = QStringLiteral("Port busy: %1. Another program has it open.");
+        const struct { int n; bool as_nobody; QString said; } rows[] = {
+            {1, false, QStringLiteral("No such port: %1 points at %2, which is not there.").arg(com(1), dir.filePath("unplugged"))},
+            {no_entry, false, QStringLiteral("No such port: /dev/ttyS%1. A file COM%2 beside the program can point at "
+                                             "the device, e.g. a link to /dev/serial/by-id/...").arg(no_entry - 1).arg(no_entry)},
+            {2, false, QStringLiteral("Cannot open %1: Is a directory.").arg(com(2))},
+            {3, false, busy.arg(com(3))},
+            {4, true, QStringLiteral("Permission denied: %1. The user must be in the dialout group "
+                                     "(sudo usermod -aG dialout $USER, then log in again).").arg(com(4))},
+            {5, true, busy.arg(com(5))},
+        };
+        for (const auto& row : rows) {
+            if (row.as_nobody && !root) continue;  // only root can become nobody to try it
+            QtSerialPort port(dir.path());
+            const QString said = row.as_nobody ? open_as_nobody(dir.path(), row.n)
+                                               : (port.open(row.n) ? QStringLiteral("opened") : port.open_failure());
+            QCOMPARE(QStringLiteral("COM%1: ").arg(row.n) + said, QStringLiteral("COM%1: ").arg(row.n) + row.said);
+        }
+        // Once the other side lets go, the same ports open (and say nothing).
+        holder.close();
+        ::ioctl(fd, TIOCNXCL);  // a pseudo-terminal keeps the flag while its master lives
+        ::close(fd);
+        QtSerialPort port(dir.path());
+        QVERIFY(port.open(3));
+        QCOMPARE(port.open_failure(), QString());
+        if (root) QCOMPARE(open_as_nobody(dir.path(), 5), QStringLiteral("opened"));
+    }
+
     void tcp_against_a_local_server() {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         RealLink r{QString()};
         bool connected = false;
+        int errors = 0;
         r.tcp.on_connected = [&] { connected = true; };
+        r.tcp.on_error = [&](const QString&) { ++errors; };
+        {
+            QTcpServer refusing;  // a port where nobody listens any more
+            QVERIFY(refusing.listen(QHostAddress::LocalHost, 0));
+            const quint16 dead = refusing.serverPort();
+            refusing.close();
+            r.tcp.connect_to(QStringLiteral("127.0.0.1"), dead);
+            QTRY_COMPARE(r.tcp.state(), TcpClient::State::Closed);
+        }
         r.tcp.connect_to(QStringLiteral("127.0.0.1"), server.serverPort());
         QTRY_VERIFY(connected && server.hasPendingConnections());
         QTcpSocket* peer = server.nextPendingConnection();
         QCOMPARE(r.tcp.state(), TcpClient::State::Connected);
+        // Keep-alive finds a dead peer within half a minute, not the system's two hours and more.
+        const int fd = int(r.tcp.socket().socketDescriptor());
+        const auto option = [fd](int level, int name) {
+            int value = -1;
+            socklen_t len = sizeof value;
+            return getsockopt(fd, level, name, &value, &len) == 0 ? value : -1;
+        };
+        QCOMPARE(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+        const int idle = option(IPPROTO_TCP, TCP_KEEPIDLE), interval = option(IPPROTO_TCP, TCP_KEEPINTVL),
+                  count = option(IPPROTO_TCP, TCP_KEEPCNT), user_timeout = option(IPPROTO_TCP, TCP_USER_TIMEOUT);
+        QVERIFY2(idle > 0 && interval > 0 && count > 0 && idle + interval * count <= 30,
+                 qPrintable(QStringLiteral("%1 + %2 x %3").arg(idle).arg(interval).arg(count)));
+        QVERIFY2(user_timeout > 0 && user_timeout <= 30000, qPrintable(QString::number(user_timeout)));
         r.link.link_kind = 1;
         r.link.eth_connected = true;
         r.link.tx_cmd_nowait(QStringLiteral("MOD999"));
@@ -96,8 +215,12 @@ private slots:
         QCOMPARE(peer->readAll(), QByteArray("MOD999\r"));
         peer->write("MOD002\r\n");
         QTRY_COMPARE(r.seen, QStringList{QStringLiteral("MOD002")});
-        peer->close();  // the device goes away: the watchdog sees the state change
+        QCOMPARE(errors, 0);  // neither the refused attempt nor the exchange
+        peer->close();  // the device goes away: the watchdog sees the state change, and the socket says so once
         QTRY_COMPARE(r.tcp.state(), TcpClient::State::Closed);
+        QTRY_COMPARE(errors, 1);
+        for (int turn = 0; turn < 50; ++turn) QCoreApplication::processEvents();
+        QCOMPARE(errors, 1);
     }
 };
 

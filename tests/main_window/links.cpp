@@ -62,6 +62,7 @@ private slots:
     void serial_port() {
         PanelRig r;  // RS-232, port 1 open
         r.serial.failing_ports = {4};
+        r.serial.failure_reason = QStringLiteral("Port busy: /dev/ttyUSB3. Another program has it open.");
         r.link().rx_buffer = QStringLiteral("PW");  // half a reply from the old port
         r.link().rx_count = 2;
         pick_port(r, 1);
@@ -69,7 +70,9 @@ private slots:
         QCOMPARE(r.link().rx_buffer + QString::number(r.link().rx_count), QStringLiteral("0"));
         pick_port(r, 3);
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM4: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
-        QCOMPARE(r.platform.messages, (QList<QPair<QString, MsgIcon>>{{"COM4: Fail !", MsgIcon::None}}));
+        QCOMPARE(r.platform.messages,
+                 (QList<QPair<QString, MsgIcon>>{
+                     {"COM4: Fail !\nPort busy: /dev/ttyUSB3. Another program has it open.", MsgIcon::None}}));
         r.st().cmd_enable = false;  // as during start-up: the list alone opens nothing
         pick_port(r, 2);
         r.st().cmd_enable = true;
@@ -112,6 +115,32 @@ private slots:
         QCOMPARE(eth(r), idle);
         QCOMPARE(r.tcp.state(), TcpClient::State::Closed);
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: open:1 on#00d020 on#c0c0c0 on#c0c0c0"));
+    }
+
+    void a_lost_link_ends_as_if_disconnected() {
+        PanelRig r;  // RS-232, port 1 open
+        r.serial.lose(QStringLiteral("/dev/ttyUSB0 hung up."));
+        QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
+        r.serial.lose(QStringLiteral("again"));  // a late second report of the same loss says nothing
+        QCOMPARE(r.platform.messages,
+                 (QList<QPair<QString, MsgIcon>>{
+                     {"COM1: Connection lost !\n/dev/ttyUSB0 hung up.\nPress Connect when it is back.",
+                      MsgIcon::Critical}}));
+        click(r, "cmd_conn");  // the device is back
+        QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: open:1 on#00d020 on#c0c0c0 on#c0c0c0"));
+
+        click(r, "opt_interface(1)");
+        r.platform.messages.clear();
+        click(r, "cmd_conn_eth");
+        r.tcp.fail(QStringLiteral("Connection refused"));  // an attempt: the watchdog will tell
+        QVERIFY(r.platform.messages.isEmpty());
+        r.platform.advance(7000);
+        QCOMPARE(r.platform.message_texts(), QStringList{"Client could not find Server."});
+        r.connect_ethernet();
+        r.tcp.fail(QStringLiteral("Connection reset by peer"));
+        QCOMPARE(eth(r), idle);
+        r.platform.advance(500);  // and the watchdog does not say it a second time
+        QCOMPARE(r.platform.message_texts(), (QStringList{"Client could not find Server.", "Ethernet is disconnected !"}));
     }
 
     void get_ip() {

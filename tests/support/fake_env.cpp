@@ -88,6 +88,11 @@ void FakeSerialPort::deliver(const QByteArray& bytes) {
     if (on_data_ready) on_data_ready();
 }
 
+void FakeSerialPort::lose(const QString& cause) {
+    open_ = false;
+    if (on_lost) on_lost(cause);
+}
+
 // ------------------------------------------------------------------ tcp
 
 void FakeTcpClient::connect_to(const QString& h, quint16 p) {
@@ -117,6 +122,11 @@ void FakeTcpClient::deliver(const QByteArray& bytes) {
     if (state_ != State::Connected) return;
     input.append(bytes);
     if (on_data_arrival) on_data_arrival();
+}
+
+void FakeTcpClient::fail(const QString& cause) {
+    state_ = State::Closed;
+    if (on_error) on_error(cause);
 }
 
 void FakeTcpClient::accept_connection() {

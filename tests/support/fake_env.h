@@ -68,10 +68,14 @@ public:
     QByteArray read_all() override;
     qint64 bytes_to_write() override { return 0; }
     void write(const QByteArray& bytes) override;
+    QString open_failure() const override { return open_ ? QString() : failure_reason; }
     // Device side: bytes arrive in the input queue.
     void deliver(const QByteArray& bytes);
+    // The port goes away under the panel (as the adapter reports it).
+    void lose(const QString& cause);
 
     QList<int> failing_ports;  // open(n) fails for these
+    QString failure_reason;    // and says this
     int opened_port = 0;
     int open_calls = 0;
     QByteArray input;
@@ -93,6 +97,8 @@ public:
     void deliver(const QByteArray& bytes);
     void accept_connection();        // the connection is established
     void drop() { state_ = State::Closed; }  // the peer went away
+    // The connection fails and the socket says so.
+    void fail(const QString& cause);
 
     QString host;
     quint16 port = 0;
