@@ -3,6 +3,8 @@
 // QTcpSocket / QSerialPort connected to the same simulator and idling in an
 // event loop. Each case runs in a fresh child process (this program started
 // with --child) so one case's objects cost nothing in another's figures.
+// One more case: the panel on its own pseudo-terminal whose far end is closed
+// under it (a device or adapter gone), idling after it has said so.
 
 #include "common.h"
 
@@ -21,8 +23,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <stdlib.h>
+#include <unistd.h>
 #include <utility>
 
 using namespace tavrin;
@@ -59,7 +64,7 @@ void measure_idle(int ms) {
     std::fflush(stdout);
 }
 
-// One case in this process: kind is tcp-bare, tcp-panel, serial-bare or serial-panel.
+// One case in this process: kind is tcp-bare, tcp-panel, serial-bare, serial-panel or serial-hangup.
 int child(const QString& kind, quint16 port, const QString& serial_path, int ms) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (kind == QLatin1String("tcp-bare")) {
@@ -80,12 +85,21 @@ int child(const QString& kind, quint16 port, const QString& serial_path, int ms)
     }
 
     const bool tcp_case = kind == QLatin1String("tcp-panel");
-    if (!tcp_case && kind != QLatin1String("serial-panel")) return fail(QStringLiteral("unknown case ") + kind);
+    const bool hangup = kind == QLatin1String("serial-hangup");
+    if (!tcp_case && !hangup && kind != QLatin1String("serial-panel"))
+        return fail(QStringLiteral("unknown case ") + kind);
+    int device = -1;  // hangup: the far end, ours to close
+    QString port_path = serial_path;
+    if (hangup) {
+        device = posix_openpt(O_RDWR | O_NOCTTY);
+        if (device < 0 || grantpt(device) != 0 || unlockpt(device) != 0) return fail(QStringLiteral("no pty"));
+        port_path = QString::fromLocal8Bit(ptsname(device));
+    }
     QTemporaryDir dir;
     const QByteArray ini = tcp_case ? bench::ethernet_ini(QStringLiteral("127.0.0.1:%1").arg(port)) : bench::serial_ini();
     if (!dir.isValid() || !bench::make_program_dir(dir.path(), ini))
         return fail(QStringLiteral("cannot prepare the program directory"));
-    if (!tcp_case && !QFile::link(serial_path, QDir(dir.path()).filePath(QStringLiteral("COM1"))))
+    if (!tcp_case && !QFile::link(port_path, QDir(dir.path()).filePath(QStringLiteral("COM1"))))
         return fail(QStringLiteral("cannot link COM1"));
 
     QtPlatform platform;
@@ -102,9 +116,19 @@ int child(const QString& kind, quint16 port, const QString& serial_path, int ms)
         panel.links->cmd_conn_eth_Click();
         for (int i = 0; i < 500 && !panel.link.eth_connected; ++i) wait_ms(10);
     }
-    box_closer.stop();
-    if (!panel.link.link_up() || !boxes.isEmpty())
+    if (!panel.link.link_up() || !boxes.isEmpty()) {
         return fail(QStringLiteral("%1: the panel is not connected; boxes: %2").arg(kind, boxes.join(QLatin1Char('|'))));
+    }
+    if (hangup) {
+        ::close(device);
+        for (int i = 0; i < 500 && boxes.isEmpty(); ++i) wait_ms(10);
+        if (panel.link.link_up() || boxes.size() != 1)
+            return fail(QStringLiteral("hang-up not noticed; boxes: %1").arg(boxes.join(QLatin1Char('|'))));
+        box_closer.stop();
+        measure_idle(ms);
+        return boxes.size() == 1 ? 0 : fail(QStringLiteral("more boxes after the hang-up: ") + boxes.join(QLatin1Char('|')));
+    }
+    box_closer.stop();
     measure_idle(ms);
     if (!panel.link.link_up()) return fail(kind + QStringLiteral(": link lost while idle"));
     return 0;
@@ -129,7 +153,7 @@ int main(int argc, char** argv) {
 
     // cpu % and wakeups/s of each case, alternating the cases round by round.
     const QStringList cases{QStringLiteral("tcp-bare"), QStringLiteral("tcp-panel"), QStringLiteral("serial-bare"),
-                            QStringLiteral("serial-panel")};
+                            QStringLiteral("serial-panel"), QStringLiteral("serial-hangup")};
     std::map<QString, std::vector<double>> cpu, wakeups;
     for (int round = 0; round < kRounds; ++round) {
         for (const QString& c : cases) {
@@ -154,7 +178,18 @@ int main(int argc, char** argv) {
         bench::row(QStringLiteral("idle wakeups, %1").arg(QLatin1String(name)), bench::median(wakeups[bare]),
                    bench::median(wakeups[panel]), QStringLiteral("/s"), QStringLiteral("-"), QStringLiteral("-"));
     }
+    {
+        const double p = bench::median(cpu[QStringLiteral("serial-hangup")]);
+        bench::row(QStringLiteral("idle CPU after a serial hang-up"), bench::median(cpu[QStringLiteral("serial-bare")]), p,
+                   QStringLiteral("%"), QStringLiteral("< 0.5 %"), p < 0.5 ? QStringLiteral("yes") : QStringLiteral("no"));
+        bench::row(QStringLiteral("idle wakeups after a serial hang-up"),
+                   bench::median(wakeups[QStringLiteral("serial-bare")]),
+                   bench::median(wakeups[QStringLiteral("serial-hangup")]), QStringLiteral("/s"), QStringLiteral("-"),
+                   QStringLiteral("-"));
+    }
     std::printf("NOTE\tidle: median of %d rounds of %.1f s each, every case in its own process\n", kRounds,
                 double(ms) / 1000.0);
+    std::printf("NOTE\tidle after a serial hang-up: the panel's pseudo-terminal loses its far end, the panel "
+                "says so; baseline: the bare serial port still connected\n");
     return 0;
 }

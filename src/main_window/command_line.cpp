@@ -27,7 +27,7 @@ CommandLine parse_command_line(const QStringList& args) {
     CommandLine cl;
     const bool ok = p.parse(args);
     const QString name = args.isEmpty() ? QStringLiteral("tavrin4x") : QFileInfo(args.first()).fileName();
-    if (p.isSet(help)) {
+    if (p.isSet(help) || p.isSet(QStringLiteral("help-all"))) {
         cl.action = CommandLine::Action::Help;
         cl.text = p.helpText().replace(QLatin1String("<executable_name>"), name);
     } else if (p.isSet(version)) {

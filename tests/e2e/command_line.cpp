@@ -15,6 +15,7 @@ private slots:
         const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/traffic.log"));
         const struct { const char* exe; QStringList args; bool display; int code; QString out_has, err_has; } rows[] = {
             {PANEL_EXE, {"--help"}, false, 0, "--traffic-log <file>", ""},
+            {PANEL_EXE, {"--help-all"}, false, 0, "--traffic-log <file>", ""},
             {PANEL_EXE, {"--version"}, false, 0, "tavrin4x 3.0\n", ""},
             {PANEL_EXE, {"--bogus"}, true, 2, "", "Unknown option 'bogus'"},
             {PANEL_EXE, {"--traffic-log", unwritable}, true, 2, "", "cannot open the traffic log " + unwritable},

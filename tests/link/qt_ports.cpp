@@ -103,6 +103,9 @@ private slots:
         QVERIFY(QFile::link(QString::fromLocal8Bit(ptsname(dev)), dir.filePath(QStringLiteral("COM2"))));
         QCOMPARE(serial_device_for_port(2, dir.path()), dir.filePath(QStringLiteral("COM2")));
         QCOMPARE(serial_device_for_port(3, dir.path()), QStringLiteral("/dev/ttyS2"));  // no entry COM3
+        // A link to an unplugged adapter still means that adapter, never /dev/ttyS3.
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("COM4"))));
+        QCOMPARE(serial_device_for_port(4, dir.path()), dir.filePath(QStringLiteral("COM4")));
         RealLink r(dir.path());
         QVERIFY(r.serial.open(2));
         const QSerialPort& port = r.serial.port();  // 115200,N,8,1
