@@ -106,7 +106,8 @@ QString QtSerialPort::describe_open_failure() const {
         return QStringLiteral("No such port: %1.").arg(device_);
 #else
         if (const QFileInfo link(device_); link.isSymLink())
-            return QStringLiteral("No such port: %1 points at %2, which is not there.").arg(device_, link.symLinkTarget());
+            return QStringLiteral("No such port: %1 points at %2, which is not there.")
+                .arg(device_, link.symLinkTarget());
         return QStringLiteral("No such port: %1. A file COM%2 beside the program can point at the device, "
                               "e.g. a link to /dev/serial/by-id/...")
             .arg(device_)

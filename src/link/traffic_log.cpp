@@ -172,4 +172,11 @@ void LoggedTcpClient::close() {
     inner_.close();
 }
 
+std::unique_ptr<LoggedPorts> LoggedPorts::open(const QString& path, SerialPort& serial, TcpClient& tcp,
+                                               QString* error) {
+    auto ports = std::make_unique<LoggedPorts>(path, serial, tcp);
+    if (!ports->log.open(error)) return nullptr;
+    return ports;
+}
+
 }  // namespace tavrin

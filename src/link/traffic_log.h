@@ -25,6 +25,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace tavrin {
 
@@ -102,6 +103,17 @@ public:
 private:
     TcpClient& inner_;
     TrafficLog& log_;
+};
+
+// The file and both wrapped ports, as the program sets them up for
+// --traffic-log. Null, with the reason, when the file cannot be opened.
+struct LoggedPorts {
+    LoggedPorts(const QString& path, SerialPort& serial_port, TcpClient& tcp_client)
+        : log(path), serial(serial_port, log), tcp(tcp_client, log) {}
+    static std::unique_ptr<LoggedPorts> open(const QString& path, SerialPort& serial, TcpClient& tcp, QString* error);
+    TrafficLog log;
+    LoggedSerialPort serial;
+    LoggedTcpClient tcp;
 };
 
 }  // namespace tavrin

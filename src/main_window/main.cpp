@@ -25,22 +25,16 @@ int main(int argc, char** argv) {
     tavrin::QtPlatform platform;
     tavrin::QtSerialPort serial(dir);
     tavrin::QtTcpClient tcp;
-    // With --traffic-log the ports are wrapped so that what passes is written down.
-    std::unique_ptr<tavrin::TrafficLog> traffic;
-    std::unique_ptr<tavrin::LoggedSerialPort> logged_serial;
-    std::unique_ptr<tavrin::LoggedTcpClient> logged_tcp;
-    if (!cl.traffic_log.isEmpty()) {
-        traffic = std::make_unique<tavrin::TrafficLog>(cl.traffic_log);
-        if (QString why; !traffic->open(&why)) {
-            std::fprintf(stderr, "tavrin4x: cannot open the traffic log %s: %s\n", qPrintable(cl.traffic_log),
-                         qPrintable(why));
-            return 2;
-        }
-        logged_serial = std::make_unique<tavrin::LoggedSerialPort>(serial, *traffic);
-        logged_tcp = std::make_unique<tavrin::LoggedTcpClient>(tcp, *traffic);
+    // With --traffic-log the panel talks through ports that write the traffic down.
+    std::unique_ptr<tavrin::LoggedPorts> logged;
+    if (QString why; !cl.traffic_log.isEmpty() &&
+                     !(logged = tavrin::LoggedPorts::open(cl.traffic_log, serial, tcp, &why))) {
+        std::fprintf(stderr, "tavrin4x: cannot open the traffic log %s: %s\n", qPrintable(cl.traffic_log),
+                     qPrintable(why));
+        return 2;
     }
-    tavrin::Panel panel(platform, traffic ? static_cast<tavrin::SerialPort&>(*logged_serial) : serial,
-                        traffic ? static_cast<tavrin::TcpClient&>(*logged_tcp) : tcp, dir);
+    tavrin::Panel panel(platform, logged ? static_cast<tavrin::SerialPort&>(logged->serial) : serial,
+                        logged ? static_cast<tavrin::TcpClient&>(logged->tcp) : tcp, dir);
     platform.set_message_parent(&panel.w);
     panel.load();
     return app.exec();

@@ -152,9 +152,14 @@ private slots:
         const bool root = geteuid() == 0;
         const QString busy = QStringLiteral("Port busy: %1. Another program has it open.");
         const struct { int n; bool as_nobody; QString said; } rows[] = {
-            {1, false, QStringLiteral("No such port: %1 points at %2, which is not there.").arg(com(1), dir.filePath("unplugged"))},
-            {no_entry, false, QStringLiteral("No such port: /dev/ttyS%1. A file COM%2 beside the program can point at "
-                                             "the device, e.g. a link to /dev/serial/by-id/...").arg(no_entry - 1).arg(no_entry)},
+            {1, false,
+             QStringLiteral("No such port: %1 points at %2, which is not there.")
+                 .arg(com(1), dir.filePath(QStringLiteral("unplugged")))},
+            {no_entry, false,
+             QStringLiteral("No such port: /dev/ttyS%1. A file COM%2 beside the program can point at the device, "
+                            "e.g. a link to /dev/serial/by-id/...")
+                 .arg(no_entry - 1)
+                 .arg(no_entry)},
             {2, false, QStringLiteral("Cannot open %1: Is a directory.").arg(com(2))},
             {3, false, busy.arg(com(3))},
             {4, true, QStringLiteral("Permission denied: %1. The user must be in the dialout group "
