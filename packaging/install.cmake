@@ -2,11 +2,16 @@
 #
 #   cmake --install build --prefix /opt/tavrin4x    bin/, share/tavrin4x/, menu entry, icons
 #   (cd build && cpack -G DEB)                      tavrin4x_<version>_<arch>.deb for /usr
+#   scripts/package.sh                              both programs built, then the package
+#
+# Installing and packaging take the programs as built: they do not build the
+# tests and benchmarks first (scripts/package.sh builds what is needed).
 #
 # The program looks for its pictures and resolution list beside itself first,
 # then in ../share/tavrin4x relative to its own folder, so any prefix works.
 
 include(GNUInstallDirs)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 file(RELATIVE_PATH TAVRIN_DATA_FROM_BIN "${CMAKE_INSTALL_FULL_BINDIR}"
      "${CMAKE_INSTALL_FULL_DATADIR}/tavrin4x")
