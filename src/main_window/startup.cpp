@@ -33,7 +33,7 @@ void Startup::Form_Load() {
     // and the state keys show no pictures.
     const QStringList missing = w.files().missing_data();
     if (!missing.isEmpty())
-        qWarning("tavrin4x: data files not found beside the program nor in %s: %s",
+        qWarning("tavrin4x: missing data files (looked beside the program and in %s): %s",
                  qPrintable(QDir::toNativeSeparators(w.files().data_dir)), qPrintable(missing.join(QStringLiteral(", "))));
 
     // 1. First values.

@@ -96,7 +96,7 @@ private slots:
             // sanitizer runs, whose leak report changes it).
             QVERIFY2(panel.exitStatus() == QProcess::NormalExit, err.constData());
             QCOMPARE(bytes_of(ini), settings_out);
-            QVERIFY2(err.contains("data files not found") != c.share_there, err.constData());
+            QVERIFY2(err.contains("missing data files") != c.share_there, err.constData());
             if (!c.share_there) QVERIFY(err.contains("output_reso.txt, bmp/power_none.bmp"));
         }
     }
