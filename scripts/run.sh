@@ -20,7 +20,8 @@ for arg in "$@"; do
   esac
 done
 
-./scripts/setup.sh
+# Only what runs here; the tests and benchmarks build with their own commands.
+./scripts/setup.sh tavrin4x tavrin4x-sim
 BUILD_DIR=$(cd "${BUILD_DIR:-build}" && pwd)
 
 sim_pid=""

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the panel needs (only what is missing), then
 # configures and builds into ./build. Safe to run any number of times.
+#
+# Usage: setup.sh [target...]   builds only the named targets (for example
+# tavrin4x tavrin4x-sim); without any, everything: tests and benchmarks too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The fonts are the faces the captions were fitted to (see README); dpkg-dev
+# and file let cpack work out the Debian package's dependencies.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-          libgl-dev ccache xvfb xauth fonts-dejavu-core)
+          libgl-dev ccache xvfb xauth fonts-dejavu-core fonts-liberation2
+          fonts-wqy-microhei dpkg-dev file)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -21,4 +27,8 @@ fi
 
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+if [ $# -gt 0 ]; then
+  cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target "$@"
+else
+  cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+fi

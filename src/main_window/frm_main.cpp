@@ -1,6 +1,7 @@
 #include "main_window/frm_main.h"
 
 #include "main_window/layout_tables.h"
+#include "widgets/fonts.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -47,10 +48,7 @@ constexpr int nominal_frame_twips = 300;
 
 QFont make_font(layout::Font f) {
     const layout::FontSpec& spec = layout::font_spec(f);
-    QFont font(QString::fromUtf8(spec.family));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    return font;
+    return design_font(QString::fromUtf8(spec.family), spec.points, spec.bold);
 }
 
 void set_role(QWidget* w, QPalette::ColorRole role, QRgb c) {
@@ -147,7 +145,7 @@ QWidget* make_control(const layout::Row& r, QWidget* parent) {
 
 int FrmMain::px(int twips) { return int(std::lround(twips / double(twips_per_pixel))); }
 
-FrmMain::FrmMain(QString program_dir, QWidget* parent) : QWidget(parent), program_dir_(std::move(program_dir)) {
+FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : QWidget(parent), files_(std::move(files)) {
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
     setFont(make_font(layout::Font::standard));
@@ -195,7 +193,7 @@ void FrmMain::set_height_twips(int twips) {
     resize(width(), qBound(minimumHeight(), px(twips) - frame, maximumHeight()));
 }
 
-QString FrmMain::bitmap_path(const QString& file) const { return program_dir_ + QStringLiteral("/bmp/") + file; }
+QString FrmMain::bitmap_path(const QString& file) const { return files_.data_file(QStringLiteral("bmp/") + file); }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
     emit closing();

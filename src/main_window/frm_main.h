@@ -4,6 +4,7 @@
 // arrays with the index in parentheses: "cmd_mode(3)", "hsr_bri(2)".
 // Behaviour lives in the controllers; this class only holds the controls.
 
+#include "link/program_files.h"
 #include "widgets/vb_controls.h"
 
 #include <QComboBox>
@@ -27,7 +28,7 @@ public:
     static constexpr int design_height_twips = 9165;
     static int px(int twips);  // twips to pixels, rounded
 
-    explicit FrmMain(QString program_dir, QWidget* parent = nullptr);
+    explicit FrmMain(ProgramFiles files, QWidget* parent = nullptr);
 
     // Looks a control up by name; aborts with the name when it does not exist
     // (a typo in a controller must fail loudly in the first test).
@@ -47,8 +48,9 @@ public:
     void set_height_twips(int twips);
     int height_twips() const { return height_twips_; }
 
-    const QString& program_dir() const { return program_dir_; }
-    // Program folder followed by "/bmp/<file>".
+    const QString& program_dir() const { return files_.program_dir; }
+    const ProgramFiles& files() const { return files_; }
+    // "bmp/<file>" beside the program, else in the installed share folder.
     QString bitmap_path(const QString& file) const;
 
 signals:
@@ -62,7 +64,7 @@ private:
     void build();
     // Title bar and borders, which the outer height includes.
     int frame_height_px() const;
-    QString program_dir_;
+    ProgramFiles files_;
     QHash<QString, QWidget*> controls_;
     int height_twips_ = compact_height_twips;
 };

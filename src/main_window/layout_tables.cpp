@@ -230,7 +230,7 @@ const Row table[] = {
     {"cmd_clear", K::Button, "", 12060, 6600, 645, 555, "清", 0, F::clear},
 };
 
-// Family names as the design names them; fontconfig picks the nearest face.
+// Family names as the design names them; design_font() adds the stand-ins.
 const std::array<FontSpec, 8> fonts = {{
     {"Arial", 9, false},
     {"Arial", 9, true},

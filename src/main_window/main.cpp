@@ -1,9 +1,12 @@
-// tavrin4x: the control panel. Reads its files from its own directory.
+// tavrin4x: the control panel. Reads its files from its own directory, or
+// from the installed share folder.
 
 #include "link/qt_ports.h"
 #include "link/traffic_log.h"
 #include "main_window/command_line.h"
 #include "main_window/panel.h"
+#include "main_window/shutdown_guard.h"
+#include "widgets/pictures.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -15,6 +18,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("TAVRIN_4X"));
+    QApplication::setDesktopFileName(QStringLiteral("tavrin4x"));
+    QApplication::setWindowIcon(pictures::app_icon());
     const tavrin::CommandLine cl = tavrin::parse_command_line(QCoreApplication::arguments());
     if (cl.action == tavrin::CommandLine::Action::Error) {
         std::fputs(qPrintable(cl.text), stderr);
@@ -36,6 +41,8 @@ int main(int argc, char** argv) {
     tavrin::Panel panel(platform, logged ? static_cast<tavrin::SerialPort&>(logged->serial) : serial,
                         logged ? static_cast<tavrin::TcpClient&>(logged->tcp) : tcp, dir);
     platform.set_message_parent(&panel.w);
+    tavrin::ShutdownGuard guard(panel);
     panel.load();
+    if (guard.requested()) return 0;  // ended by a signal while starting
     return app.exec();
 }

@@ -43,8 +43,8 @@ private:
     qsizetype shown_ = 0;
 };
 
-Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const QString& program_dir)
-    : w(program_dir),
+Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const ProgramFiles& files)
+    : w(files),
       link(st, platform, serial, tcp),
       ctx{w, link, st, platform} {
     log_view_ = std::make_unique<LogView>(w.ctl<QPlainTextEdit>(QStringLiteral("txt_cmd")));

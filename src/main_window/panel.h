@@ -30,7 +30,8 @@ class Pip;
 
 class Panel {
 public:
-    Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const QString& program_dir);
+    // files: a program folder alone will do; the rest is found from it.
+    Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const ProgramFiles& files);
     ~Panel();
 
     // Form_Load: first values, lists, files, link restore, height, title, show.

@@ -1,6 +1,6 @@
 #include "main_window/startup.h"
 
-#include "link/settings.h"
+#include "link/program_files.h"
 #include "main_window/link_controls.h"
 
 #include <QComboBox>
@@ -11,9 +11,6 @@
 
 namespace tavrin {
 
-namespace {
-QString settings_path(const FrmMain& w) { return QDir(w.program_dir()).filePath(QStringLiteral("tavrin_4x.ini")); }
-}  // namespace
 
 Startup::Startup(Context& c, LinkControls& links) : c_(c), links_(links) {
     FrmMain& w = c.w;
@@ -31,6 +28,13 @@ void Startup::Form_Load() {
     FrmMain& w = c_.w;
     Link& link = c_.link;
     PanelState& st = c_.st;
+
+    // Worth a line on the terminal: without them resolutions cannot be set
+    // and the state keys show no pictures.
+    const QStringList missing = w.files().missing_data();
+    if (!missing.isEmpty())
+        qWarning("tavrin4x: missing data files (looked beside the program and in %s): %s",
+                 qPrintable(QDir::toNativeSeparators(w.files().data_dir)), qPrintable(missing.join(QStringLiteral(", "))));
 
     // 1. First values.
     st = PanelState{};
@@ -52,14 +56,14 @@ void Startup::Form_Load() {
     // 4. Resolution list.
     auto* output = w.ctl<QComboBox>(QStringLiteral("cbo_output"));
     output->clear();
-    output->addItems(read_resolution_list(QDir(w.program_dir()).filePath(QStringLiteral("output_reso.txt"))));
+    output->addItems(read_resolution_list(w.files().data_file(QStringLiteral("output_reso.txt"))));
     output->setCurrentIndex(-1);
 
     // 5. Empty traffic log.
     link.cmd_clear_Click();
 
     // 6. Settings.
-    const Settings s = read_settings(settings_path(w));
+    const Settings s = read_settings(w.files().settings_to_read());
     link.link_kind = s.link_kind;
     links_.com_port_no = s.com_port_no;
     st.advanced_view = s.advanced_view;
@@ -68,6 +72,8 @@ void Startup::Form_Load() {
     // 7. Ethernet starts idle.
     w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"))->set_back_color(colors::red);
     link.eth_connected = false;
+    settings_read_ = true;
+    settings_saved_ = false;
 
     // 8. Restore the link (on RS-232 this opens the port at once).
     links_.opt_interface_Click(link.link_kind);
@@ -87,12 +93,30 @@ void Startup::Form_Unload() {
     Link& link = c_.link;
     link.serial().close();
     link.rs232_open = false;
+    save_settings();
+}
+
+bool Startup::save_settings() {
+    // Before they were read there is nothing of the operator's to keep, and
+    // after the first save nothing has changed.
+    if (!settings_read_ || settings_saved_) return true;
+    settings_saved_ = true;
     Settings s;
-    s.link_kind = link.link_kind;
+    s.link_kind = c_.link.link_kind;
     s.com_port_no = links_.com_port_no;
     s.advanced_view = c_.st.advanced_view;
     s.address = c_.w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->text().trimmed();
-    write_settings(settings_path(c_.w), s);  // a failure leaves the old file intact
+    const ProgramFiles& files = c_.w.files();
+    if (!files.store_settings(s).isEmpty()) return true;
+    // Said once, in the words an operator uses; a failed save leaves any old
+    // file as it was.
+    const QString text =
+        QStringLiteral("The settings (interface, COM port, address, window size) could not be saved: "
+                       "neither %1 nor %2 can be written. The next start will not remember them.")
+            .arg(QDir::toNativeSeparators(files.program_dir), QDir::toNativeSeparators(files.user_dir));
+    if (unattended_exit) qWarning("tavrin4x: %s", qPrintable(text));
+    else c_.platform.message(text, MsgIcon::Exclamation);
+    return false;
 }
 
 void Startup::cmd_advance_Click() {

@@ -12,6 +12,12 @@ public:
     Startup(Context& c, LinkControls& links);
     void Form_Load();
     void Form_Unload();
+    // The settings as Form_Unload writes them, once per run; false when no
+    // place could be written (the operator has then been told).
+    bool save_settings();
+    // Nobody is there to press OK (a signal or a lost display ends the panel):
+    // a failure to save is reported on the terminal instead of a message box.
+    bool unattended_exit = false;
     void cmd_advance_Click();
     void cmd_get_ip_Click();
     void cmd_ver_Click();
@@ -19,6 +25,8 @@ public:
 private:
     Context& c_;
     LinkControls& links_;
+    bool settings_read_ = false;
+    bool settings_saved_ = false;
 };
 
 }  // namespace tavrin

@@ -1,6 +1,7 @@
 #include "panels/frm_hdcp.h"
 
 #include "panels/hdcp.h"
+#include "widgets/fonts.h"
 #include "widgets/pictures.h"
 
 #include <QFontMetrics>
@@ -43,7 +44,7 @@ FrmHdcp::FrmHdcp(Context& c, Hdcp& main, QWidget* owner)
 }
 
 void FrmHdcp::build() {
-    QFont arial(QStringLiteral("Arial"), 9);
+    QFont arial = design_font(QStringLiteral("Arial"), 9);
     setFont(arial);
 
     cmd_refresh = new ColorButton(this);

@@ -1,6 +1,7 @@
 #include "panels/frm_label.h"
 
 #include "panels/labels.h"
+#include "widgets/fonts.h"
 #include "widgets/pictures.h"
 
 #include <QKeyEvent>
@@ -21,8 +22,8 @@ FrmLabel::FrmLabel(Context& c, Labels& main, QWidget* owner)
 }
 
 void FrmLabel::build() {
-    setFont(QFont(QStringLiteral("Arial"), 9));
-    QFont verdana(QStringLiteral("Verdana"), 9);
+    setFont(design_font(QStringLiteral("Arial"), 9));
+    QFont verdana = design_font(QStringLiteral("Verdana"), 9);
 
     cmd_refresh = new ColorButton(this);
     cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
@@ -66,7 +67,8 @@ void FrmLabel::build() {
 
         auto* box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txt_lab_in(%1)").arg(i + 1));
-        box->setFont(QFont(QStringLiteral("Courier New"), 9));
+        box->setFont(design_font(QStringLiteral("Courier New"), 9));
+        box->setMaxLength(12);  // all the device keeps; a longer line is refused as a whole
         box->setGeometry(px(930), top - px(15), px(1695), px(345));
         box->installEventFilter(this);
         // Pasted control characters are refused at once, so the box never

@@ -1,6 +1,7 @@
 #include "panels/frm_pip.h"
 
 #include "panels/pip.h"
+#include "widgets/fonts.h"
 #include "widgets/pictures.h"
 
 namespace tavrin {
@@ -17,13 +18,13 @@ FrmPip::FrmPip(Context& c, Pip& main, QWidget* owner)
 }
 
 void FrmPip::build() {
-    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFont(design_font(QStringLiteral("Arial"), 9));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colors::neutral);
     setPalette(pal);
-    const QFont verdana(QStringLiteral("Verdana"), 8);
-    QFont bold_verdana(QStringLiteral("Verdana"), 9);
+    const QFont verdana = design_font(QStringLiteral("Verdana"), 8);
+    QFont bold_verdana = design_font(QStringLiteral("Verdana"), 9);
     bold_verdana.setBold(true);
 
     cmd_refresh = new ColorButton(this);

@@ -5,10 +5,12 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QPolygonF>
 #include <QTransform>
 
 #include <algorithm>
+#include <cmath>
 
 namespace pictures {
 
@@ -399,6 +401,59 @@ bool write_button_bitmaps(const QString& dir) {
         // RGB888 makes the BMP writer emit 24 bits per pixel.
         const QImage img = f.draw().convertToFormat(QImage::Format_RGB888);
         ok = img.save(out.filePath(QString::fromLatin1(f.name)), "BMP") && ok;
+    }
+    return ok;
+}
+
+QImage app_icon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    begin(p);
+    const qreal s = size;
+    // Whole pixels at the small sizes keep the tiles sharp.
+    const qreal margin = std::max<qreal>(1, std::round(s * 0.04));
+    const QRectF tile(margin, margin, s - 2 * margin, s - 2 * margin);
+    QLinearGradient ground(0, tile.top(), 0, tile.bottom());
+    ground.setColorAt(0, QColor(0x2A, 0x52, 0x9A));
+    ground.setColorAt(1, QColor(0x06, 0x12, 0x30));
+    p.setPen(Qt::NoPen);
+    p.setBrush(ground);
+    p.drawRoundedRect(tile, s * 0.16, s * 0.16);
+
+    // The four outputs, each showing one of the four inputs.
+    const QColor screens[] = {QColor(0x4F, 0xC3, 0xF7), QColor(0x81, 0xC7, 0x84), QColor(0xFF, 0xB7, 0x4D),
+                              QColor(0xE5, 0x73, 0x73)};
+    const qreal pad = std::max<qreal>(2, std::round(s * 0.16));
+    const qreal gap = std::max<qreal>(1, std::round(s * 0.06));
+    const qreal cell = (s - 2 * pad - gap) / 2;
+    for (int i = 0; i < 4; ++i) {
+        const QRectF r(pad + (i % 2) * (cell + gap), pad + (i / 2) * (cell + gap), cell, cell);
+        QLinearGradient glow(0, r.top(), 0, r.bottom());
+        glow.setColorAt(0, screens[i].lighter(125));
+        glow.setColorAt(1, screens[i]);
+        p.setBrush(glow);
+        p.drawRoundedRect(r, s * 0.03, s * 0.03);
+    }
+    return img;
+}
+
+const QList<int>& app_icon_sizes() {
+    static const QList<int> sizes{16, 22, 24, 32, 48, 64, 128, 256};
+    return sizes;
+}
+
+QIcon app_icon() {
+    QIcon icon;
+    for (int size : app_icon_sizes()) icon.addPixmap(QPixmap::fromImage(app_icon(size)));
+    return icon;
+}
+
+bool write_app_icons(const QString& dir) {
+    bool ok = true;
+    for (int size : app_icon_sizes()) {
+        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(dir).arg(size);
+        ok = QDir().mkpath(folder) && app_icon(size).save(folder + QStringLiteral("/tavrin4x.png"), "PNG") && ok;
     }
     return ok;
 }

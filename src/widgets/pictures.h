@@ -4,6 +4,7 @@
 // step with the widgets. Every function needs a QGuiApplication (text is
 // rendered through the platform's fonts).
 
+#include <QIcon>
 #include <QImage>
 #include <QString>
 
@@ -38,6 +39,15 @@ QImage start_prompt();     // 170x13, "Click Refresh to START !" with a left arr
 QImage image1();           // 890x234 product banner
 QImage vertical_refresh(); // 16x93, "Refresh" reading top to bottom
 QImage keypad_layout();    // 339x96, the keyboard shortcuts
+
+// The program's icon: four screens on a dark blue tile. size x size pixels
+// with a transparent corner; app_icon() holds the usual desktop sizes.
+QImage app_icon(int size);
+QIcon app_icon();
+// The sizes the icon is installed at (hicolor theme folders NxN/apps).
+const QList<int>& app_icon_sizes();
+// Writes <dir>/<N>x<N>/apps/tavrin4x.png for every size. False on any failure.
+bool write_app_icons(const QString& dir);
 
 // Writes the seven state bitmaps the panel loads at run time (power_none.bmp,
 // power_on.bmp, power_standby.bmp, lock.bmp, unlock.bmp, speaker_on.bmp,

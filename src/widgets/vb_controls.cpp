@@ -1,5 +1,7 @@
 #include "widgets/vb_controls.h"
 
+#include "link/program_files.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QMouseEvent>
@@ -31,8 +33,12 @@ void ColorButton::set_picture(const QImage& img) {
 }
 
 bool ColorButton::load_picture_file(const QString& path) {
+    // Read through the regular-file check: a FIFO in place of a picture
+    // would otherwise hang the panel at the first reply that shows it.
+    QByteArray bytes;
     QImage img;
-    if (!img.load(path)) return false;  // keep what is shown: a missing file must not blank the key
+    if (!tavrin::read_regular_file(path, 16 * 1024 * 1024, &bytes) || !img.loadFromData(bytes))
+        return false;  // keep what is shown: a missing file must not blank the key
     picture_ = img;
     picture_file_ = path;
     update();

@@ -267,7 +267,9 @@ private slots:
         rig.st().cmd_enable = false;  // Enter does not consult it
         const std::tuple<int, const char*, QByteArray, const char*> rows[] = {
             {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
-            {4, " A  long label text ", "LAI4 A  long label text \r\r", " A  long label text "},
+            {4, " A  label ", "LAI4 A  label \r\r", " A  label "},
+            // Twelve characters are all the device keeps: the box takes no more.
+            {4, "Studio B left wall", "LAI4Studio B lef\r\r", "Studio B lef"},
             // A CR or LF would end the command and start a second one.
             {3, "AB\rMOD001", "LAI3ABMOD001\r\r", "ABMOD001"}, {3, "x\r\ny\tz", "LAI3xyz\r\r", "xyz"},
             {1, "a\x7f" "b\u0085c", "LAI1abc\r\r", "abc"}, {2, "Caf\u00e9", "LAI2Caf\xe9\r\r", "Caf\u00e9"},

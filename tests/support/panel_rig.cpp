@@ -27,7 +27,9 @@ PanelRig::PanelRig(Start how, const QByteArray& settings_text) {
     QFile f(dir.filePath(QStringLiteral("tavrin_4x.ini")));
     if (f.open(QIODevice::WriteOnly)) f.write(ini);
     f.close();
-    panel = std::make_unique<Panel>(platform, serial, tcp, dir.path());
+    ProgramFiles files(dir.path());
+    files.user_dir = dir.filePath(QStringLiteral("user-config"));  // never the real one
+    panel = std::make_unique<Panel>(platform, serial, tcp, files);
     if (how == Start::NoLoad) return;
     panel->load();
     if (how == Start::Ethernet) connect_ethernet();

@@ -1,0 +1,18 @@
+#pragma once
+// The faces the windows were laid out for. Each family the layout names is
+// followed by a freely available face with the same widths, asked for by
+// name: left to itself Fontconfig may pick a wider face, and then captions
+// such as "H Correction" no longer fit their controls.
+
+#include <QFont>
+#include <QStringList>
+
+namespace tavrin {
+
+// family: as the layout names it ("Arial", "Verdana", "Courier New",
+// "新細明體"); points: its size in points.
+QFont design_font(const QString& family, qreal points, bool bold = false);
+// The families design_font() asks for, in order.
+QStringList design_families(const QString& family);
+
+}  // namespace tavrin

@@ -1,0 +1,138 @@
+// The panel as installed: `cmake --install` into a temporary prefix, the
+// installed program started from there (offscreen) with its pictures and
+// resolution list in share/tavrin4x, and ended the ways a session ends a
+// program: signals, and the display going away. Each time the settings file
+// must have been written as at a window close.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+// The handlers are in place once /proc shows the three signals caught.
+bool catches_signals(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:")) {
+            const quint64 mask = line.mid(7).trimmed().toULongLong(nullptr, 16);
+            const quint64 want = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
+            return (mask & want) == want;
+        }
+    return false;
+}
+
+bool wait_until_ready(QProcess& p) {
+    QDeadlineTimer deadline(30000);  // a bound on a hang, not a measurement
+    while (!deadline.hasExpired() && p.state() == QProcess::Running) {
+        if (catches_signals(p.processId())) return true;
+        p.waitForFinished(10);
+    }
+    return false;
+}
+
+QByteArray bytes_of(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// Settings in a form the panel never writes (LF only, blanks), so a rewrite
+// shows; the port is out of range and comes back as 1.
+const QByteArray settings_in = "1\n12\n #TRUE#\n\"  panel.host:2323\"\n";
+const QByteArray settings_out = "1\r\n1\r\n#TRUE#\r\n\"panel.host:2323\"\r\n";
+
+}  // namespace
+
+class InstalledTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY(prefix_.isValid());
+        QProcess install;
+        install.start(QStringLiteral(CMAKE_EXE),
+                      {QStringLiteral("--install"), QStringLiteral(BUILD_DIR), QStringLiteral("--prefix"), prefix_.path()});
+        QVERIFY(install.waitForFinished(120000));
+        QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+        for (const char* file : {"bin/tavrin4x", "bin/tavrin4x-sim", "share/tavrin4x/output_reso.txt",
+                                 "share/tavrin4x/bmp/power_on.bmp", "share/applications/tavrin4x.desktop",
+                                 "share/icons/hicolor/16x16/apps/tavrin4x.png",
+                                 "share/icons/hicolor/256x256/apps/tavrin4x.png"})
+            QVERIFY2(QFileInfo::exists(prefix_.filePath(QLatin1String(file))), file);
+        QVERIFY(!QFileInfo::exists(prefix_.filePath("bin/output_reso.txt")));  // the data is only in share/
+    }
+
+    void signals_end_the_installed_panel_with_its_settings_written() {
+        const QString share = prefix_.filePath("share/tavrin4x"), moved = prefix_.filePath("share/elsewhere");
+        const struct { QList<int> signals_sent; bool share_there; } cases[] = {
+            {{SIGTERM}, true},
+            {{SIGINT}, true},
+            {{SIGHUP}, true},
+            {{SIGTERM, SIGHUP}, true},  // a logout sends both at once
+            {{SIGTERM}, false},         // without its data the panel says so
+        };
+        for (const auto& c : cases) {
+            if (!c.share_there) QVERIFY(QDir().rename(share, moved));
+            const QString ini = prefix_.filePath("bin/tavrin_4x.ini");
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings_in) == settings_in.size());
+            f.close();
+            QProcess panel;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            panel.setProcessEnvironment(env);
+            panel.start(prefix_.filePath("bin/tavrin4x"), {});
+            QVERIFY(panel.waitForStarted(10000));
+            QVERIFY(wait_until_ready(panel));
+            for (int s : c.signals_sent) ::kill(pid_t(panel.processId()), s);
+            QVERIFY(panel.waitForFinished(30000));
+            const QByteArray err = panel.readAllStandardError();
+            if (!c.share_there) QVERIFY(QDir().rename(moved, share));
+            // Ended by its own hand, not by the signal (the exit code is left to
+            // sanitizer runs, whose leak report changes it).
+            QVERIFY2(panel.exitStatus() == QProcess::NormalExit, err.constData());
+            QCOMPARE(bytes_of(ini), settings_out);
+            QVERIFY2(err.contains("missing data files") != c.share_there, err.constData());
+            if (!c.share_there) QVERIFY(err.contains("output_reso.txt, bmp/power_none.bmp"));
+        }
+    }
+
+    void losing_the_display_still_writes_the_settings() {
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                                            QStringLiteral("1280x1024x24")});
+        if (!xvfb.waitForStarted(10000)) QSKIP("Xvfb is not installed");
+        QByteArray display;
+        while (!display.contains('\n') && xvfb.waitForReadyRead(20000)) display += xvfb.readAllStandardOutput();
+        QVERIFY2(display.trimmed().toInt() > 0 || display.trimmed() == "0", display.constData());
+
+        const QString ini = prefix_.filePath("bin/tavrin_4x.ini");
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings_in) == settings_in.size());
+        f.close();
+        QProcess panel;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.trimmed()));
+        panel.setProcessEnvironment(env);
+        panel.start(prefix_.filePath("bin/tavrin4x"), {});
+        QVERIFY(panel.waitForStarted(10000));
+        QVERIFY2(wait_until_ready(panel), panel.readAllStandardError().constData());
+        xvfb.terminate();
+        QVERIFY(xvfb.waitForFinished(20000));
+        QVERIFY(panel.waitForFinished(30000));
+        QVERIFY2(panel.exitStatus() == QProcess::NormalExit, panel.readAllStandardError().constData());
+        QCOMPARE(bytes_of(ini), settings_out);
+    }
+
+private:
+    QTemporaryDir prefix_;
+};
+
+QTEST_GUILESS_MAIN(InstalledTest)
+#include "installed.moc"
