@@ -208,4 +208,23 @@ void ImageBox::set_image(const QImage& img) {
     setPixmap(QPixmap::fromImage(img));
 }
 
+void ImageBox::paintEvent(QPaintEvent*) {
+    // QLabel would grey the picture while a frame around it is disabled; the
+    // start prompt sits in the button frame exactly while that is so.
+    QPainter p(this);
+    drawFrame(&p);
+    const QPixmap pm = pixmap();
+    if (pm.isNull()) return;
+    // Scaled smoothly once per size, as the label itself would.
+    const QRect cr = contentsRect();
+    const qreal dpr = devicePixelRatio();
+    const QSize want = cr.size() * dpr;
+    if (scaled_.size() != want || scaled_from_ != pm.cacheKey()) {
+        scaled_ = pm.size() == want ? pm : pm.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(dpr);
+        scaled_from_ = pm.cacheKey();
+    }
+    p.drawPixmap(cr.topLeft(), scaled_);
+}
+
 }  // namespace tavrin

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWidget>
@@ -88,12 +89,20 @@ private:
     int value_at_press_ = 0;
 };
 
-// An image shown stretched to the control.
+// An image shown stretched to the control, in its own colours even inside a
+// disabled frame: it is a picture to read, not a control to operate.
 class ImageBox : public QLabel {
     Q_OBJECT
 public:
     explicit ImageBox(QWidget* parent = nullptr);
     void set_image(const QImage& img);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QPixmap scaled_;
+    qint64 scaled_from_ = 0;
 };
 
 }  // namespace tavrin
