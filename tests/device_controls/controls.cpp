@@ -67,6 +67,7 @@ private slots:
     void picture_reset();
     void reply_never_sends_back();
     void power_and_factory_reset();
+    void power_click_that_does_not_go_out();
     void lock_toggles_from_254();
     void audio();
     void bezel();
@@ -150,8 +151,9 @@ void ControlsTest::power_and_factory_reset() {
     QVERIFY(!pwr->isEnabled());
     QCOMPARE(pwr->picture_file(), rig.bmp("power_none.bmp"));
     QCOMPARE(rig.c<ColorButton>("cmd_mute")->picture_file(), rig.bmp("speaker_on.bmp"));
-    rig.reply("PWR000");
-    QVERIFY(!pwr->isEnabled());
+    rig.reply("PWR000");  // standby instead: the button must not lock itself out
+    QVERIFY(pwr->isEnabled() && standby_set_is(rig, false));
+    QCOMPARE(pwr->picture_file(), rig.bmp("power_standby.bmp"));
     rig.reply("PWR001");
     QVERIFY(pwr->isEnabled() && standby_set_is(rig, true));
     QCOMPARE(pwr->picture_file(), rig.bmp("power_on.bmp"));
@@ -175,6 +177,44 @@ void ControlsTest::power_and_factory_reset() {
         QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
     }
     QCOMPARE(rig.take_received(), QStringList(5, "RST001"));
+}
+
+void ControlsTest::power_click_that_does_not_go_out() {
+    // Link down, or another exchange waiting: nothing of the click remains, so
+    // the next one still asks for the opposite of what the device reported.
+    for (const char* reported : {"", "PWR000", "PWR001"}) {
+        for (bool link_down : {true, false}) {
+            Rig rig;
+            if (*reported) rig.reply(reported);
+            auto* pwr = rig.c<ColorButton>("cmd_pwr");
+            auto* mute = rig.c<ColorButton>("cmd_mute");
+            const QString file = pwr->picture_file(), mute_file = mute->picture_file();
+            const QImage image = pwr->picture();
+            const int16_t state = rig.st().pwr_state;
+            const QByteArray row = QByteArray(reported) + (link_down ? " link down" : " busy");
+            if (link_down) {
+                rig.link().rs232_open = false;
+                QTest::mouseClick(pwr, Qt::LeftButton);
+                rig.link().rs232_open = true;
+            } else {
+                const auto device_step = rig.platform.on_pump;
+                bool clicked = false;
+                rig.platform.on_pump = [&] {
+                    device_step();
+                    if (rig.link().awaiting_reply && !std::exchange(clicked, true))
+                        QTest::mouseClick(pwr, Qt::LeftButton);
+                };
+                QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton);
+                rig.platform.on_pump = device_step;
+                QVERIFY2(clicked, row);
+            }
+            QVERIFY2(pwr->isEnabled() && rig.st().pwr_state == state, row);
+            QVERIFY2(pwr->picture_file() == file && pwr->picture() == image && mute->picture_file() == mute_file, row);
+            rig.take_received();
+            QTest::mouseClick(pwr, Qt::LeftButton);
+            QCOMPARE(rig.take_received(), QStringList{state == 1 ? "PWR000" : "PWR001"});
+        }
+    }
 }
 
 void ControlsTest::lock_toggles_from_254() {
