@@ -294,7 +294,7 @@ void ControlsTest::full_refresh_data() {
     QTest::addColumn<QString>("silent");
     QTest::addColumn<QStringList>("expected");
     const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
-    const QStringList wall = kHead + QStringList{"INP999", "ASP999"} + map_queries();
+    const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
     const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
     QTest::newRow("Quad") << "MOD005" << true << "" << quad + pic;
     QTest::newRow("Quad, compact view") << "MOD005" << false << "" << quad;
