@@ -154,6 +154,30 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
         emit clicked();
 }
 
+// ------------------------------------------------------------ wheel and focus
+
+namespace {
+
+class WheelNeedsFocus : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus()) return false;
+        e->ignore();  // on to the parent, as for a control that takes no wheel
+        return true;
+    }
+};
+
+}  // namespace
+
+void wheel_only_with_focus(QWidget* w) {
+    static QPointer<WheelNeedsFocus> filter;
+    if (!filter) filter = new WheelNeedsFocus(qApp);  // lives as long as the application
+    // Not Qt::WheelFocus: the wheel itself must not hand out the focus.
+    w->setFocusPolicy(Qt::StrongFocus);
+    w->installEventFilter(filter);
+}
+
 // ------------------------------------------------------------------- VbSlider
 
 namespace {
@@ -187,7 +211,7 @@ VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     setPageStep(10);
     // Operable from the keyboard like any slider, Right raising the value
     // (a scroll bar takes no focus and reverses its keys by default).
-    setFocusPolicy(Qt::StrongFocus);
+    wheel_only_with_focus(this);
     setInvertedControls(false);
     connect(this, &QAbstractSlider::valueChanged, this, [this] {
         if (!isSliderDown()) emit change();

@@ -89,6 +89,11 @@ private:
     int value_at_press_ = 0;
 };
 
+// Lets w (a list or slider) take the mouse wheel only while it has the
+// keyboard focus, which a click or Tab gives it: a wheel turned on its way
+// across the panel must not switch a live output.
+void wheel_only_with_focus(QWidget* w);
+
 // An image shown stretched to the control, in its own colours even inside a
 // disabled frame: it is a picture to read, not a control to operate.
 class ImageBox : public QLabel {

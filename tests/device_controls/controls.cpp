@@ -4,6 +4,8 @@
 
 #include "device_controls/controls_rig.h"
 
+#include <QtTest/qtestspontaneevent.h>
+
 using namespace tavrin;
 using namespace tavrin::testing;
 
@@ -66,6 +68,7 @@ private slots:
     void picture_both_ways();
     void picture_reset();
     void reply_never_sends_back();
+    void wheel_needs_focus();
     void power_and_factory_reset();
     void power_click_that_does_not_go_out();
     void lock_toggles_from_254();
@@ -140,6 +143,35 @@ void ControlsTest::reply_never_sends_back() {
     QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
     rig.slider(1, 2)->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // outside it sends
     QCOMPARE(rig.take_received(), QStringList{"CON222"});
+}
+
+void ControlsTest::wheel_needs_focus() {
+    // A wheel notch passing over a list or slider changes nothing until the
+    // operator has clicked or tabbed to it.
+    Rig rig(Device::On);
+    rig.w().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
+    for (const char* r : {"RES003", "ASP002", "BRI050", "BEH050"})
+        rig.reply(r);
+    const std::pair<const char*, const char*> rows[] = {
+        {"cbo_output", "RES"}, {"cbo_aspect", "ASP"}, {"hsr_bri(1)", "BRI"}, {"hsr_bezel_h", "BEH"}};
+    for (const auto& [name, code] : rows) {
+        QWidget* w = rig.c(name);
+        const char* value = qobject_cast<QComboBox*>(w) ? "currentIndex" : "value";
+        const QVariant before = w->property(value);
+        const auto notch = [w] {
+            const QPointF at(w->width() / 2.0, w->height() / 2.0);
+            QWheelEvent e(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&e);  // as from the mouse itself
+            qApp->notify(w, &e);
+        };
+        notch();
+        QVERIFY2(rig.take_received().isEmpty() && w->property(value) == before, name);
+        w->setFocus(Qt::TabFocusReason);
+        notch();
+        const QStringList sent = rig.take_received();
+        QVERIFY2(sent.size() == 1 && sent[0].startsWith(code) && w->property(value) != before, name);
+    }
 }
 
 void ControlsTest::power_and_factory_reset() {
