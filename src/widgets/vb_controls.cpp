@@ -213,13 +213,26 @@ VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     // (a scroll bar takes no focus and reverses its keys by default).
     wheel_only_with_focus(this);
     setInvertedControls(false);
-    connect(this, &QAbstractSlider::valueChanged, this, [this] {
-        if (!isSliderDown()) emit change();
+    connect(this, &QAbstractSlider::valueChanged, this, [this](int v) {
+        if (!isSliderDown()) completed(v);
     });
-    connect(this, &QAbstractSlider::sliderPressed, this, [this] { value_at_press_ = value(); });
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
-        if (value() != value_at_press_) emit change();
+        if (value() != settled_) completed(value());
     });
+}
+
+void VbSlider::completed(int v) {
+    if (undoing_) return;
+    previous_ = settled_;
+    settled_ = v;
+    emit change();
+}
+
+void VbSlider::undo_change() {
+    undoing_ = true;
+    setValue(previous_);
+    undoing_ = false;
+    settled_ = value();
 }
 
 // ------------------------------------------------------------------- ImageBox

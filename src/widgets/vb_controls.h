@@ -82,11 +82,17 @@ class VbSlider : public QScrollBar {
     Q_OBJECT
 public:
     explicit VbSlider(QWidget* parent = nullptr);
+    // Puts back the value from before the change just reported, without
+    // reporting that as a change (for a change that could not be sent).
+    void undo_change();
 signals:
     void change();
 
 private:
-    int value_at_press_ = 0;
+    void completed(int v);
+    int settled_ = 0;   // after the last completed change
+    int previous_ = 0;  // before it
+    bool undoing_ = false;
 };
 
 // Lets w (a list or slider) take the mouse wheel only while it has the

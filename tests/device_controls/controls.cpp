@@ -66,6 +66,7 @@ class ControlsTest : public QObject {
 private slots:
     void picture_both_ways_data();
     void picture_both_ways();
+    void change_dropped_while_waiting();
     void picture_reset();
     void reply_never_sends_back();
     void wheel_needs_focus();
@@ -102,6 +103,39 @@ void ControlsTest::picture_both_ways() {
     QCOMPARE(rig.box(c.group, shown)->text(), QStringLiteral(" %1").arg(c.value));
     QCOMPARE(rig.slider(c.group, shown)->value(), c.value);
     QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
+}
+
+void ControlsTest::change_dropped_while_waiting() {
+    // While another exchange waits for its answer a slider change is dropped;
+    // slider and box go back to what they showed, as the device kept it.
+    using Move = void (*)(VbSlider*);
+    const std::tuple<const char*, const char*, const char*, QByteArray, Move> rows[] = {
+        {"MOD001", "hsr_bri(1)", "txt_bri(1)", "BRI040",
+         [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderSingleStepAdd); }},
+        {"MOD005", "hsr_con(3)", "txt_con(3)", "CON440",
+         [](VbSlider* s) { s->setSliderDown(true), s->setValue(45), s->setValue(47), s->setSliderDown(false); }},
+        {"MOD003", "hsr_bezel_h", "txt_bezel_h", "BEH040",
+         [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderPageStepSub); }}};
+    for (const auto& [mode, slider_name, box_name, reported, move] : rows) {
+        Rig rig(Device::On);
+        rig.both(mode);
+        rig.reply(reported);
+        auto* slider = rig.c<VbSlider>(slider_name);
+        auto* box = rig.c<QLineEdit>(box_name);
+        QVERIFY(slider->value() == 40 && box->text() == " 40");
+        const auto device_step = rig.platform.on_pump;
+        bool moved = false;
+        rig.platform.on_pump = [&] {
+            device_step();
+            if (rig.link().awaiting_reply && !std::exchange(moved, true)) move(slider);
+        };
+        QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton);
+        rig.platform.on_pump = device_step;
+        QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
+        QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
+        move(slider);  // with nothing waiting it goes out
+        QVERIFY2(rig.take_received().size() == 1 && slider->value() != 40, slider_name);
+    }
 }
 
 void ControlsTest::picture_reset() {
