@@ -175,7 +175,9 @@ void LinkControls::tim_eth_Timer() {
     FrmMain& w = c_.w;
     Link& link = c_.link;
     if (link.eth_connected) {
-        if (link.tcp().state() != TcpClient::State::Connected) {
+        // A restarting device drops the connection; the re-connect notice
+        // says all there is to say, and the restart closes our end itself.
+        if (link.tcp().state() != TcpClient::State::Connected && !link.device_restarting) {
             tim_eth_->set_enabled(false);
             c_.platform.message(QStringLiteral("Ethernet is disconnected !"), MsgIcon::Critical);
             cmd_disconn_eth_Click();
