@@ -30,6 +30,11 @@ Bezel::Bezel(Context& c) : c_(c) {
 
 void Bezel::slider_change(Axis& a) {
     if (!c_.st.cmd_enable) return;
+    if (c_.link.link_up() && c_.link.awaiting_reply) {
+        // Would be dropped while another exchange waits: keep the device's value.
+        a.slider->undo_change();
+        return;
+    }
     const QString s = QString::number(a.slider->value());
     a.box->setText(s);
     c_.link.tx_cmd_nowait(a.code + s.rightJustified(3, QLatin1Char('0')));

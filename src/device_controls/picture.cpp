@@ -71,6 +71,12 @@ void Picture::slider_change(Group g, int index) {
     const int mode = c_.st.cur_mode;
     if (mode != 1 && !per_row_mode(mode)) return;
     if (index < 1 || index > 4) return;
+    if (c_.link.link_up() && c_.link.awaiting_reply) {
+        // Another exchange waits, so the command would be dropped: show again
+        // what the device still holds.
+        slider(g, index)->undo_change();
+        return;
+    }
     const int v = slider(g, index)->value();
     value_box(g, index)->setText(QString::number(v));
     const int p = mode == 1 ? v : (index - 1) * 200 + v;

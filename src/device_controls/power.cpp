@@ -36,21 +36,29 @@ void Power::set_picture(const char* button, const char* file) {
 }
 
 void Power::cmd_pwr_Click() {
+    auto* pwr = c_.w.ctl<ColorButton>(QStringLiteral("cmd_pwr"));
+    // With the link down (or another exchange waiting) nothing goes out and
+    // no answer will come: the click is undone, so the button stays usable
+    // and its next click still asks for the opposite of the device's state.
+    const bool sent = c_.link.link_up() && !c_.link.awaiting_reply;
+    const int16_t state_before = c_.st.pwr_state;
+    const QImage picture_before = pwr->picture();
+    const QString file_before = pwr->picture_file();
+
     set_picture("cmd_pwr", "power_none.bmp");
     if (c_.st.pwr_state != 1) {
         c_.st.pwr_state = 1;
-        auto* pwr = c_.w.ctl<ColorButton>(QStringLiteral("cmd_pwr"));
-        // With the link down (or another exchange waiting) nothing goes out
-        // and no answer can come to enable the button again; it stays usable
-        // so the operator can retry.
-        const bool sent = c_.link.link_up() && !c_.link.awaiting_reply;
         pwr->setEnabled(false);
         c_.link.tx_cmd(QStringLiteral("PWR001"));
-        if (!sent) pwr->setEnabled(true);
-        set_picture("cmd_mute", "speaker_on.bmp");
+        if (sent) set_picture("cmd_mute", "speaker_on.bmp");
     } else {
         c_.st.pwr_state = 0;
         c_.link.tx_cmd(QStringLiteral("PWR000"));
+    }
+    if (!sent) {
+        c_.st.pwr_state = state_before;
+        if (file_before.isEmpty() || !pwr->load_picture_file(file_before)) pwr->set_picture(picture_before);
+        pwr->setEnabled(true);
     }
 }
 
@@ -61,7 +69,9 @@ void Power::on_reply_PWR() {
     const bool on = c_.st.pwr_state != 0;
     set_picture("cmd_pwr", on ? "power_on.bmp" : "power_standby.bmp");
     for (const char* name : standby_set) c_.w.control(QLatin1String(name))->setEnabled(on);
-    if (on) c_.w.control(QStringLiteral("cmd_pwr"))->setEnabled(true);
+    // Whatever the device answered, it answered: a power-on click that ends
+    // in standby must not leave the one button that can switch it on disabled.
+    c_.w.control(QStringLiteral("cmd_pwr"))->setEnabled(true);
 }
 
 void Power::cmd_lock_Click() {

@@ -111,9 +111,11 @@ void Link::tx_cmd(const QString& tx_str) {
         tcp_.send(framed);
         if (tx_str == QLatin1String("RST001") || tx_str == QLatin1String("PWR001")) {
             budget = 0;
+            device_restarting = true;
             Delay(1.0f);
             platform_.message(kRestartNotice, MsgIcon::Exclamation);
             if (on_device_restart) on_device_restart();
+            device_restarting = false;
         } else {
             budget = 600;
         }

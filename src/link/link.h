@@ -37,6 +37,9 @@ public:
     int16_t rx_count = 0;
     int16_t log_lines = 0;
     int16_t ip_query_step = 254;
+    // From "RST001"/"PWR001" going out over Ethernet until the connection is
+    // closed after the re-connect notice: the device drops it meanwhile.
+    bool device_restarting = false;
 
     // ---- command exchange
     void tx_cmd(const QString& tx_str);

@@ -35,6 +35,26 @@ QString serial_device_for_port(int n, const QString& program_dir) {
 #endif
 }
 
+namespace {
+// "Get IP" shows each octet as three digits ("192.168.010.020"), and the
+// address parser would read a leading zero as octal. Four decimal octets lose
+// their padding; any other host text is passed on as typed.
+QString decimal_dotted_quad(const QString& host) {
+    const QStringList parts = host.split(QLatin1Char('.'));
+    if (parts.size() != 4) return host;
+    QStringList octets;
+    for (const QString& part : parts) {
+        if (part.isEmpty() || !std::all_of(part.begin(), part.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            return host;
+        bool ok = false;
+        const uint v = part.toUInt(&ok, 10);
+        if (!ok || v > 255) return host;
+        octets << QString::number(v);
+    }
+    return octets.join(QLatin1Char('.'));
+}
+}  // namespace
+
 bool parse_host_port(const QString& text, QString* host, quint16* port) {
     const QString t = text.trimmed();
     QString h = t;
@@ -62,7 +82,7 @@ bool parse_host_port(const QString& text, QString* host, quint16* port) {
         if (!ok || v < 1 || v > 65535) return false;
         value = quint16(v);
     }
-    *host = h;
+    *host = decimal_dotted_quad(h);
     *port = value;
     return true;
 }

@@ -76,6 +76,7 @@ QWidget* make_control(const layout::Row& r, QWidget* parent) {
     case Kind::Dropdown: {
         auto* c = new QComboBox(parent);
         c->setEditable(false);
+        wheel_only_with_focus(c);
         return c;
     }
     case Kind::Slider: {

@@ -217,6 +217,9 @@ void LinkControls::cmd_disconn_eth_Click() {
 }
 
 void LinkControls::eth_lost() {
+    // A restarting device drops the connection; the re-connect notice says
+    // all there is to say, and the restart closes our end itself.
+    if (c_.link.device_restarting) return;
     tim_eth_->set_enabled(false);
     c_.platform.message(QStringLiteral("Ethernet is disconnected !"), MsgIcon::Critical);
     cmd_disconn_eth_Click();

@@ -54,6 +54,7 @@ void FrmPip::build() {
         auto* list = new QComboBox(this);
         list->setObjectName(QStringLiteral("cbo_%1_size").arg(ab));
         list->setGeometry(left + px(60), px(720), width - px(120), px(330));
+        wheel_only_with_focus(list);
 
         // The picture outline with its four corners.
         const int bw = px(315), bh = px(225), gap = px(120);

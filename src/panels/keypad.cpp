@@ -158,11 +158,17 @@ bool Keypad::Form_KeyDown(const QKeyEvent& e) {
 void Keypad::perform(KeyAction a) {
     switch (a) {
     case KeyAction::None: return;
-    case KeyAction::Mode1: modes_.cmd_mode_Click(1); break;
-    case KeyAction::Mode2: modes_.cmd_mode_Click(2); break;
-    case KeyAction::Mode3: modes_.cmd_mode_Click(3); break;
-    case KeyAction::Mode4: modes_.cmd_mode_Click(4); break;
-    case KeyAction::Mode5: modes_.cmd_mode_Click(5); break;
+    case KeyAction::Mode1:
+    case KeyAction::Mode2:
+    case KeyAction::Mode3:
+    case KeyAction::Mode4:
+    case KeyAction::Mode5: {
+        const int index = int(a) - int(KeyAction::Mode1) + 1;
+        // The 1080i lock holds for the keys as for the buttons; standby,
+        // which only switches the buttons' frame off, does not stop them.
+        if (!modes_.mode_locked(index)) modes_.cmd_mode_Click(index);
+        break;
+    }
     case KeyAction::OutA: map_.cmd_out_Click(1); break;
     case KeyAction::OutB: map_.cmd_out_Click(2); break;
     case KeyAction::OutC: map_.cmd_out_Click(3); break;

@@ -21,6 +21,11 @@ ColorButton* DisplayModes::mode_button(int index) const {
     return c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), index);
 }
 
+bool DisplayModes::mode_locked(int index) const {
+    ColorButton* b = mode_button(index);
+    return !b->isEnabledTo(b->parentWidget());
+}
+
 void DisplayModes::cmd_mode_Click(int index) {
     if (index < 1 || index > 5) return;
     Link& link = c_.link;

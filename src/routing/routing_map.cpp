@@ -54,6 +54,13 @@ void RoutingMap::lab_out_in_Click(int column, int index) {
 }
 
 void RoutingMap::map_refresh() {
+    if (c_.st.cur_mode == 3) {
+        // The wall is one output: every INP reply paints column a, so reading
+        // outputs 2 to 4 would leave column d selected over a blank button.
+        c_.link.tx_cmd(QStringLiteral("OUT001"));
+        if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("INP999"));
+        return;
+    }
     for (int n = 1; n <= 4; ++n) {
         c_.link.tx_cmd(QStringLiteral("OUT") + Link::Pad3(n));
         if (!c_.link.reply_done) return;

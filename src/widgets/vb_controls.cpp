@@ -160,6 +160,30 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
         emit clicked();
 }
 
+// ------------------------------------------------------------ wheel and focus
+
+namespace {
+
+class WheelNeedsFocus : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus()) return false;
+        e->ignore();  // on to the parent, as for a control that takes no wheel
+        return true;
+    }
+};
+
+}  // namespace
+
+void wheel_only_with_focus(QWidget* w) {
+    static QPointer<WheelNeedsFocus> filter;
+    if (!filter) filter = new WheelNeedsFocus(qApp);  // lives as long as the application
+    // Not Qt::WheelFocus: the wheel itself must not hand out the focus.
+    w->setFocusPolicy(Qt::StrongFocus);
+    w->installEventFilter(filter);
+}
+
 // ------------------------------------------------------------------- VbSlider
 
 namespace {
@@ -193,15 +217,28 @@ VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     setPageStep(10);
     // Operable from the keyboard like any slider, Right raising the value
     // (a scroll bar takes no focus and reverses its keys by default).
-    setFocusPolicy(Qt::StrongFocus);
+    wheel_only_with_focus(this);
     setInvertedControls(false);
-    connect(this, &QAbstractSlider::valueChanged, this, [this] {
-        if (!isSliderDown()) emit change();
+    connect(this, &QAbstractSlider::valueChanged, this, [this](int v) {
+        if (!isSliderDown()) completed(v);
     });
-    connect(this, &QAbstractSlider::sliderPressed, this, [this] { value_at_press_ = value(); });
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
-        if (value() != value_at_press_) emit change();
+        if (value() != settled_) completed(value());
     });
+}
+
+void VbSlider::completed(int v) {
+    if (undoing_) return;
+    previous_ = settled_;
+    settled_ = v;
+    emit change();
+}
+
+void VbSlider::undo_change() {
+    undoing_ = true;
+    setValue(previous_);
+    undoing_ = false;
+    settled_ = value();
 }
 
 // ------------------------------------------------------------------- ImageBox
@@ -212,6 +249,25 @@ ImageBox::ImageBox(QWidget* parent) : QLabel(parent) {
 
 void ImageBox::set_image(const QImage& img) {
     setPixmap(QPixmap::fromImage(img));
+}
+
+void ImageBox::paintEvent(QPaintEvent*) {
+    // QLabel would grey the picture while a frame around it is disabled; the
+    // start prompt sits in the button frame exactly while that is so.
+    QPainter p(this);
+    drawFrame(&p);
+    const QPixmap pm = pixmap();
+    if (pm.isNull()) return;
+    // Scaled smoothly once per size, as the label itself would.
+    const QRect cr = contentsRect();
+    const qreal dpr = devicePixelRatio();
+    const QSize want = cr.size() * dpr;
+    if (scaled_.size() != want || scaled_from_ != pm.cacheKey()) {
+        scaled_ = pm.size() == want ? pm : pm.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(dpr);
+        scaled_from_ = pm.cacheKey();
+    }
+    p.drawPixmap(cr.topLeft(), scaled_);
 }
 
 }  // namespace tavrin

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWidget>
@@ -81,19 +82,38 @@ class VbSlider : public QScrollBar {
     Q_OBJECT
 public:
     explicit VbSlider(QWidget* parent = nullptr);
+    // Puts back the value from before the change just reported, without
+    // reporting that as a change (for a change that could not be sent).
+    void undo_change();
 signals:
     void change();
 
 private:
-    int value_at_press_ = 0;
+    void completed(int v);
+    int settled_ = 0;   // after the last completed change
+    int previous_ = 0;  // before it
+    bool undoing_ = false;
 };
 
-// An image shown stretched to the control.
+// Lets w (a list or slider) take the mouse wheel only while it has the
+// keyboard focus, which a click or Tab gives it: a wheel turned on its way
+// across the panel must not switch a live output.
+void wheel_only_with_focus(QWidget* w);
+
+// An image shown stretched to the control, in its own colours even inside a
+// disabled frame: it is a picture to read, not a control to operate.
 class ImageBox : public QLabel {
     Q_OBJECT
 public:
     explicit ImageBox(QWidget* parent = nullptr);
     void set_image(const QImage& img);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QPixmap scaled_;
+    qint64 scaled_from_ = 0;
 };
 
 }  // namespace tavrin

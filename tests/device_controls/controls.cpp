@@ -4,6 +4,8 @@
 
 #include "device_controls/controls_rig.h"
 
+#include <QtTest/qtestspontaneevent.h>
+
 using namespace tavrin;
 using namespace tavrin::testing;
 
@@ -64,9 +66,12 @@ class ControlsTest : public QObject {
 private slots:
     void picture_both_ways_data();
     void picture_both_ways();
+    void change_dropped_while_waiting();
     void picture_reset();
     void reply_never_sends_back();
+    void wheel_needs_focus();
     void power_and_factory_reset();
+    void power_click_that_does_not_go_out();
     void lock_toggles_from_254();
     void audio();
     void bezel();
@@ -98,6 +103,39 @@ void ControlsTest::picture_both_ways() {
     QCOMPARE(rig.box(c.group, shown)->text(), QStringLiteral(" %1").arg(c.value));
     QCOMPARE(rig.slider(c.group, shown)->value(), c.value);
     QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
+}
+
+void ControlsTest::change_dropped_while_waiting() {
+    // While another exchange waits for its answer a slider change is dropped;
+    // slider and box go back to what they showed, as the device kept it.
+    using Move = void (*)(VbSlider*);
+    const std::tuple<const char*, const char*, const char*, QByteArray, Move> rows[] = {
+        {"MOD001", "hsr_bri(1)", "txt_bri(1)", "BRI040",
+         [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderSingleStepAdd); }},
+        {"MOD005", "hsr_con(3)", "txt_con(3)", "CON440",
+         [](VbSlider* s) { s->setSliderDown(true), s->setValue(45), s->setValue(47), s->setSliderDown(false); }},
+        {"MOD003", "hsr_bezel_h", "txt_bezel_h", "BEH040",
+         [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderPageStepSub); }}};
+    for (const auto& [mode, slider_name, box_name, reported, move] : rows) {
+        Rig rig(Device::On);
+        rig.both(mode);
+        rig.reply(reported);
+        auto* slider = rig.c<VbSlider>(slider_name);
+        auto* box = rig.c<QLineEdit>(box_name);
+        QVERIFY(slider->value() == 40 && box->text() == " 40");
+        const auto device_step = rig.platform.on_pump;
+        bool moved = false;
+        rig.platform.on_pump = [&] {
+            device_step();
+            if (rig.link().awaiting_reply && !std::exchange(moved, true)) move(slider);
+        };
+        QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton);
+        rig.platform.on_pump = device_step;
+        QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
+        QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
+        move(slider);  // with nothing waiting it goes out
+        QVERIFY2(rig.take_received().size() == 1 && slider->value() != 40, slider_name);
+    }
 }
 
 void ControlsTest::picture_reset() {
@@ -141,6 +179,35 @@ void ControlsTest::reply_never_sends_back() {
     QCOMPARE(rig.take_received(), QStringList{"CON222"});
 }
 
+void ControlsTest::wheel_needs_focus() {
+    // A wheel notch passing over a list or slider changes nothing until the
+    // operator has clicked or tabbed to it.
+    Rig rig(Device::On);
+    rig.w().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
+    for (const char* r : {"RES003", "ASP002", "BRI050", "BEH050"})
+        rig.reply(r);
+    const std::pair<const char*, const char*> rows[] = {
+        {"cbo_output", "RES"}, {"cbo_aspect", "ASP"}, {"hsr_bri(1)", "BRI"}, {"hsr_bezel_h", "BEH"}};
+    for (const auto& [name, code] : rows) {
+        QWidget* w = rig.c(name);
+        const char* value = qobject_cast<QComboBox*>(w) ? "currentIndex" : "value";
+        const QVariant before = w->property(value);
+        const auto notch = [w] {
+            const QPointF at(w->width() / 2.0, w->height() / 2.0);
+            QWheelEvent e(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&e);  // as from the mouse itself
+            qApp->notify(w, &e);
+        };
+        notch();
+        QVERIFY2(rig.take_received().isEmpty() && w->property(value) == before, name);
+        w->setFocus(Qt::TabFocusReason);
+        notch();
+        const QStringList sent = rig.take_received();
+        QVERIFY2(sent.size() == 1 && sent[0].startsWith(code) && w->property(value) != before, name);
+    }
+}
+
 void ControlsTest::power_and_factory_reset() {
     Rig rig;
     auto* pwr = rig.c<ColorButton>("cmd_pwr");
@@ -150,8 +217,9 @@ void ControlsTest::power_and_factory_reset() {
     QVERIFY(!pwr->isEnabled());
     QCOMPARE(pwr->picture_file(), rig.bmp("power_none.bmp"));
     QCOMPARE(rig.c<ColorButton>("cmd_mute")->picture_file(), rig.bmp("speaker_on.bmp"));
-    rig.reply("PWR000");
-    QVERIFY(!pwr->isEnabled());
+    rig.reply("PWR000");  // standby instead: the button must not lock itself out
+    QVERIFY(pwr->isEnabled() && standby_set_is(rig, false));
+    QCOMPARE(pwr->picture_file(), rig.bmp("power_standby.bmp"));
     rig.reply("PWR001");
     QVERIFY(pwr->isEnabled() && standby_set_is(rig, true));
     QCOMPARE(pwr->picture_file(), rig.bmp("power_on.bmp"));
@@ -175,6 +243,44 @@ void ControlsTest::power_and_factory_reset() {
         QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
     }
     QCOMPARE(rig.take_received(), QStringList(5, "RST001"));
+}
+
+void ControlsTest::power_click_that_does_not_go_out() {
+    // Link down, or another exchange waiting: nothing of the click remains, so
+    // the next one still asks for the opposite of what the device reported.
+    for (const char* reported : {"", "PWR000", "PWR001"}) {
+        for (bool link_down : {true, false}) {
+            Rig rig;
+            if (*reported) rig.reply(reported);
+            auto* pwr = rig.c<ColorButton>("cmd_pwr");
+            auto* mute = rig.c<ColorButton>("cmd_mute");
+            const QString file = pwr->picture_file(), mute_file = mute->picture_file();
+            const QImage image = pwr->picture();
+            const int16_t state = rig.st().pwr_state;
+            const QByteArray row = QByteArray(reported) + (link_down ? " link down" : " busy");
+            if (link_down) {
+                rig.link().rs232_open = false;
+                QTest::mouseClick(pwr, Qt::LeftButton);
+                rig.link().rs232_open = true;
+            } else {
+                const auto device_step = rig.platform.on_pump;
+                bool clicked = false;
+                rig.platform.on_pump = [&] {
+                    device_step();
+                    if (rig.link().awaiting_reply && !std::exchange(clicked, true))
+                        QTest::mouseClick(pwr, Qt::LeftButton);
+                };
+                QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton);
+                rig.platform.on_pump = device_step;
+                QVERIFY2(clicked, row);
+            }
+            QVERIFY2(pwr->isEnabled() && rig.st().pwr_state == state, row);
+            QVERIFY2(pwr->picture_file() == file && pwr->picture() == image && mute->picture_file() == mute_file, row);
+            rig.take_received();
+            QTest::mouseClick(pwr, Qt::LeftButton);
+            QCOMPARE(rig.take_received(), QStringList{state == 1 ? "PWR000" : "PWR001"});
+        }
+    }
 }
 
 void ControlsTest::lock_toggles_from_254() {
@@ -254,7 +360,7 @@ void ControlsTest::full_refresh_data() {
     QTest::addColumn<QString>("silent");
     QTest::addColumn<QStringList>("expected");
     const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
-    const QStringList wall = kHead + QStringList{"INP999", "ASP999"} + map_queries();
+    const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
     const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
     QTest::newRow("Quad") << "MOD005" << true << "" << quad + pic;
     QTest::newRow("Quad, compact view") << "MOD005" << false << "" << quad;

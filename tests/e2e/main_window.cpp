@@ -269,6 +269,14 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     QVERIFY2(after.contains(QStringLiteral("mode 1 (Matrix)")), qPrintable(after));
     QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), 2)->back_color(), colors::selected);
     QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(QLatin1Char('|'))));
+
+    // A factory reset restarts the device, which ends the session while the
+    // panel waits: one notice, then the panel offers Connect again.
+    QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_fact_reset")), Qt::LeftButton);
+    QTRY_COMPARE(boxes_, QStringList{QStringLiteral("Need to re-connect Ethernet after TAVRIN-4X re-boots ready !")});
+    QVERIFY(!panel_->link.eth_connected && w.control(QStringLiteral("cmd_conn_eth"))->isEnabled());
+    boxes_.clear();
+    QTRY_VERIFY(!sim_->state().contains(QStringLiteral("(booting)")));  // ready for the next test
 }
 
 void MainWindowE2E::the_same_over_the_virtual_serial_port() {
@@ -285,7 +293,18 @@ void MainWindowE2E::the_same_over_the_virtual_serial_port() {
 
     QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), 3), Qt::LeftButton);
     QCOMPARE(panel_->st.cur_mode, int16_t(3));
-    QVERIFY2(sim_->state().contains(QStringLiteral("mode 3 (TV Wall)")), qPrintable(sim_->state()));
+    const QString wall = sim_->state();
+    QVERIFY2(wall.contains(QStringLiteral("mode 3 (TV Wall)")), qPrintable(wall));
+
+    // Refresh in TV Wall reads the wall alone: "Wall" selected, its input lit in column a.
+    QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_refresh")), Qt::LeftButton);
+    const auto routed = QRegularExpression(QStringLiteral("routing TV Wall\\s*: 1<-(\\d)")).match(wall);
+    QVERIFY2(routed.hasMatch(), qPrintable(wall));
+    QCOMPARE(panel_->st.cur_output, int16_t(1));
+    QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), 1)->back_color(), colors::selected);
+    QCOMPARE(w.ctl_at<ShapeWidget>(QStringLiteral("sha_out_a_in"), routed.captured(1).toInt())->fill(),
+             colors::routed);
+    QVERIFY(w.ctl_at<ClickLabel>(QStringLiteral("lab_out_a_in"), 4)->isVisibleTo(&w));
     QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(QLatin1Char('|'))));
 }
 

@@ -5,6 +5,7 @@
 
 #include "main_window/frm_main.h"
 #include "main_window/layout_tables.h"
+#include "widgets/pictures.h"
 
 #include <QTest>
 
@@ -78,6 +79,19 @@ private slots:
                                                "cmd_conn cmd_disconn cbo_com cmd_conn_eth txt_ip cmd_fact_reset "
                                                "cmd_ver cmd_clear txt_cmd").split(' '))
             QVERIFY2(w.control(n)->isEnabled(), qPrintable(n));
+        // The start prompt lies in the disabled button frame, yet keeps its red.
+        const auto red = [](const QImage& img) {
+            int n = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QColor c = img.pixelColor(x, y);
+                    n += c.red() > 150 && c.green() < 80 && c.blue() < 80;
+                }
+            return n;
+        };
+        const QImage prompt = w.control(QStringLiteral("img_start"))->grab().toImage();
+        QVERIFY(red(pictures::start_prompt()) > 100);
+        QCOMPARE(red(prompt), red(pictures::start_prompt()));
     }
 
     void title_heights_and_stretching() {

@@ -143,6 +143,32 @@ private slots:
         QCOMPARE(r.platform.message_texts(), (QStringList{"Client could not find Server.", "Ethernet is disconnected !"}));
     }
 
+    void restart_over_ethernet() {
+        // The device answers, then drops the connection while the panel waits
+        // out its restart: the re-connect notice is the only message.
+        for (const char* button : {"cmd_pwr", "cmd_fact_reset"}) {
+            PanelRig r(PanelRig::Start::Ethernet);
+            r.echo_device();
+            int pumps_after_send = -1;
+            const auto device_step = r.platform.on_pump;
+            r.platform.on_pump = [&] {
+                device_step();
+                if (!r.device.received.isEmpty() && ++pumps_after_send == 200) r.tcp.drop();
+            };
+            click(r, button);
+            QVERIFY2(pumps_after_send > 200, button);
+            QCOMPARE(r.platform.messages,
+                     (QList<QPair<QString, MsgIcon>>{
+                         {"Need to re-connect Ethernet after TAVRIN-4X re-boots ready !", MsgIcon::Exclamation}}));
+            QCOMPARE(eth(r), idle);
+            r.platform.on_pump = device_step;
+            r.connect_ethernet();  // a later loss is reported again
+            r.tcp.drop();
+            r.platform.advance(100);
+            QCOMPARE(r.platform.message_texts().last(), QStringLiteral("Ethernet is disconnected !"));
+        }
+    }
+
     void get_ip() {
         const QByteArray ip = "192.168.001.100\r", mask = "255.255.255.000\r", gate = "192.168.001.001\r";
         const QStringList queries = {"EIP999", "EMK999", "EGW999"};

@@ -40,6 +40,8 @@ struct Rig : PanelRig {
         take_received();
     }
     void reply(const QByteArray& bytes) { device.send_unsolicited(bytes, false), platform.advance(5); }
+    // The device changes and reports it.
+    void both(const QByteArray& cmd) { model.execute(cmd), reply(cmd + '\r'); }
     PanelWindow* window(int win) {
         return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
                                            p().pip->window()}[win];
@@ -258,6 +260,17 @@ private slots:
         rig.st().busy = true, QTest::keyClick(rig.window(keypad), Qt::Key_A);  // nor is any other key
         rig.st().busy = false, QTest::keyClick(rig.window(keypad), Qt::Key_Up);
         QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
+        // 1080i chosen in Matrix locks modes 2-5 for the keys as for the buttons,
+        // until Matrix is chosen again.
+        rig.both("MOD001");
+        auto* reso = rig.w().ctl<QComboBox>(QStringLiteral("cbo_output"));
+        reso->setCurrentIndex(4), emit reso->activated(4);
+        QCOMPARE(rig.take_received(), QStringList({"RES005"}));
+        for (const auto& [key, first] : {std::pair{Qt::Key_2, ""}, {Qt::Key_5, ""}, {Qt::Key_1, "MOD001"},
+                                         {Qt::Key_3, "MOD003"}}) {
+            QTest::keyClick(rig.window(keypad), key);
+            QCOMPARE(rig.take_received().value(0), QString(first));
+        }
     }
 
     void enter_sends_the_label_byte_for_byte() {

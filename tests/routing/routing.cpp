@@ -212,6 +212,13 @@ void RoutingTest::map_examples() {
     rig.st().cur_output = 3;
     rig.reply("INP001");
     QCOMPARE(columns(rig), (QStringList{"G1# .2# .3# .4#", grey, grey, grey}));
+    // A preset recalled in TV Wall re-reads the wall as the mode click does.
+    rig.model.execute("SAV002");
+    rig.model.execute("INP002");
+    QTest::mouseClick(rig.c<ColorButton>("cmd_recall", 2), Qt::LeftButton);
+    QCOMPARE(rig.take_received(), (QStringList{"CAL002", "OUT001", "INP999"}));
+    QCOMPARE(columns(rig), (QStringList{".1# .2# G3# .4#", grey, grey, grey}));
+    QCOMPARE(rig.highlighted("cmd_out", 4), 1);
 }
 
 void RoutingTest::resolution_and_aspect() {
