@@ -61,6 +61,10 @@ bool parse_host_port(const QString& text, QString* host, quint16* port) {
 // ------------------------------------------------------------------ serial
 
 QtSerialPort::QtSerialPort(QString program_dir) : program_dir_(std::move(program_dir)) {
+    // A device that sends faster than the panel handles replies is held back
+    // by the driver once this much waits here, rather than growing memory
+    // without end; the panel reads at most this much at a time and keeps it.
+    port_.setReadBufferSize(64 * 1024);
     QObject::connect(&port_, &QSerialPort::readyRead, [this] {
         if (on_data_ready) on_data_ready();
     });
