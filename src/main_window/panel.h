@@ -27,6 +27,7 @@ class Keypad;
 class Hdcp;
 class Labels;
 class Pip;
+class PaintPacer;
 
 class Panel {
 public:
@@ -59,6 +60,7 @@ public:
 private:
     class LogView;
     std::unique_ptr<LogView> log_view_;
+    std::unique_ptr<PaintPacer> pacer_;
 };
 
 }  // namespace tavrin

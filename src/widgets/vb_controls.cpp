@@ -135,6 +135,8 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void ClickLabel::set_back_color(const QColor& c) {
+    // A palette change reaches every child and repaints: only when it changes.
+    if (c == back_ && c.isValid() == autoFillBackground()) return;
     back_ = c;
     if (!c.isValid()) {
         setAutoFillBackground(false);
