@@ -18,7 +18,11 @@ QString from_wire(const QByteArray& bytes) { return QString::fromLatin1(bytes); 
 Link::Link(PanelState& state, Platform& platform, SerialPort& serial, TcpClient& tcp, LogSink* log)
     : st_(state), platform_(platform), serial_(serial), tcp_(tcp), log_(log) {
     serial_.on_data_ready = [this] {
-        if (tim_rx_enabled_) schedule_rx_tick();
+        if (!tim_rx_enabled_) return;
+        // The answer a tx_cmd waits for is read at once rather than on the
+        // next pass of the event loop; anything else waits for its tick.
+        if (awaiting_reply && !in_rx_tick_) tim_rx_Timer();
+        else schedule_rx_tick();
     };
     tcp_.on_data_arrival = [this] { wsk_client_DataArrival(); };
 }
