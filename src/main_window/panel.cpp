@@ -17,6 +17,8 @@
 #include "widgets/paint_pacer.h"
 
 #include <QEvent>
+#include <QImage>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -125,6 +127,19 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const QStri
 
 Panel::~Panel() = default;
 
-void Panel::load() { startup->Form_Load(); }
+void Panel::load() {
+    startup->Form_Load();
+    // Once the window is up and the loop idle, every control is drawn once
+    // off screen, the hidden ones too: the first Refresh then shows the panel
+    // without paying for first-time text shaping, glyphs and style caches.
+    QTimer::singleShot(0, &w, [this] { warm_up(); });
+}
+
+void Panel::warm_up() {
+    QImage scratch(w.size(), QImage::Format_ARGB32_Premultiplied);
+    w.render(&scratch);
+    for (QWidget* c : w.findChildren<QWidget*>())
+        if (c->isHidden() && c->width() > 0 && c->height() > 0) c->render(&scratch);
+}
 
 }  // namespace tavrin

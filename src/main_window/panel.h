@@ -58,6 +58,7 @@ public:
     std::unique_ptr<Pip> pip;
 
 private:
+    void warm_up();
     class LogView;
     std::unique_ptr<LogView> log_view_;
     std::unique_ptr<PaintPacer> pacer_;

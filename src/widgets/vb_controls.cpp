@@ -31,6 +31,9 @@ void ColorButton::set_picture(const QImage& img) {
 }
 
 bool ColorButton::load_picture_file(const QString& path) {
+    // Every power or mute reply names its picture again: the one showing
+    // already came from that file.
+    if (!path.isEmpty() && path == picture_file_) return true;
     QImage img;
     if (!img.load(path)) return false;  // keep what is shown: a missing file must not blank the key
     picture_ = img;
