@@ -353,8 +353,13 @@ int run_case(const QString& kind, int rounds) {
     };
 
     double cpu = 0;
+    QStringList first_names;
+    if (qEnvironmentVariableIsSet("BENCH_PAINTS")) paint.names = &first_names;
     const double first_ms = refresh(&cpu).first;
+    paint.names = nullptr;
+    if (!first_names.isEmpty()) std::fprintf(stderr, "first painted: %s\n", qPrintable(first_names.join(QLatin1Char(' '))));
     const std::vector<QByteArray> commands = trace.sent;
+    const std::vector<qint64> first_sends = trace.send_ns;
     if (int(commands.size()) != kExchanges || panel.st.cur_mode != 5 || !boxes.isEmpty())
         return fail(QStringLiteral("%1: first refresh sent %2 commands (want %3), mode %4, boxes: %5")
                         .arg(kind)
@@ -430,6 +435,12 @@ int run_case(const QString& kind, int rounds) {
         panel_cpu.push_back(c);
     }
 
+    if (qEnvironmentVariableIsSet("BENCH_GAPS")) {
+        for (size_t k = 1; k < first_sends.size() && k < trace.send_ns.size(); ++k)
+            std::fprintf(stderr, "%-8s first %6.3f later %6.3f\n", commands[k - 1].trimmed().constData(),
+                         double(first_sends[k] - first_sends[k - 1]) / 1e6,
+                         double(trace.send_ns[k] - trace.send_ns[k - 1]) / 1e6);
+    }
     // Reply handled, with the watcher thread running (its wakeups would
     // otherwise show in the CPU figures above).
     std::vector<double> bare_handled, panel_handled;
@@ -509,7 +520,7 @@ int main(int argc, char** argv) {
         if (c->empty()) continue;
         first_ratio.push_back(c->at(QStringLiteral("first_ms")) / c->at(QStringLiteral("panel_ms")));
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const auto extra = run_child(QStringLiteral("tcp"), 5);
         if (extra.empty()) continue;
         first_ratio.push_back(extra.at(QStringLiteral("first_ms")) / extra.at(QStringLiteral("panel_ms")));
@@ -525,8 +536,8 @@ int main(int argc, char** argv) {
                    v(*c, "panel_ms"), QStringLiteral("ms"), QStringLiteral("<= 2.5x bare"), yes(ratio <= 2.5));
     }
     const double fr = bench::median(first_ratio);
-    bench::row(QStringLiteral("first refresh after start vs later (TCP)"), bench::median(later_ms),
-               bench::median(first_ms), QStringLiteral("ms"), QStringLiteral("<= 1.3x later"), yes(fr <= 1.3));
+    bench::row(QStringLiteral("first refresh after start vs later, median ratio"), bench::median(later_ms),
+               bench::median(later_ms) * fr, QStringLiteral("ms"), QStringLiteral("<= 1.3x later"), yes(fr <= 1.3));
     {
         const double vs_bare = v(paced, "panel_ms") / v(paced, "bare_ms");
         const double vs_wire = v(paced, "panel_ms") / v(paced, "wire_ms");
