@@ -30,21 +30,27 @@ int fail(const QString& why) {
     return 1;
 }
 
-// Notes the first paint of the window it watches.
+// Notes the first paint in the window it watches (on an X server the window
+// itself may be covered by its controls and get no paint event of its own).
 class FirstPaint : public QObject {
 public:
+    explicit FirstPaint(QWidget& w) : w_(w) {}
     bool painted = false;
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
+        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == &w_)
+            painted = true;
         return QObject::eventFilter(o, e);
     }
+
+private:
+    QWidget& w_;
 };
 
 // Runs the event loop until the window has painted itself once, then reports
 // "UP <resident KiB> <width> <height>".
 int report_when_painted(QWidget& w) {
-    FirstPaint spy;
-    w.installEventFilter(&spy);
+    FirstPaint spy(w);
+    qApp->installEventFilter(&spy);
     QElapsedTimer guard;
     guard.start();
     while (!spy.painted && guard.elapsed() < 10000)

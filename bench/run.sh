@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the benchmarks and the simulator, runs them headless and prints the
-# table. Usage: bench/run.sh [build-dir]   (default: build/ in the project)
+# Builds the benchmarks and the simulator, runs them on an X server (its own
+# Xvfb when there is no DISPLAY) and prints the table.
+# Usage: bench/run.sh [build-dir]   (default: build/ in the project)
 # JOBS=n limits the build's parallelism.
 # Exit status: 0 all targets met, 1 a benchmark failed, 2 a target missed.
 set -eu
@@ -11,14 +12,37 @@ jobs=${JOBS:-$(nproc)}
 cmake -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target tavrin4x-sim bench_startup bench_exchange bench_idle --parallel "$jobs" >/dev/null
 
-export QT_QPA_PLATFORM=offscreen
 out=$(mktemp)
 runtime=""
+xvfb_pid=""
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$out" $runtime
+}
+trap cleanup EXIT
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     runtime=$(mktemp -d)
     export XDG_RUNTIME_DIR="$runtime"
 fi
-trap 'rm -rf "$out" $runtime' EXIT
+
+# On an X server, as an operator runs the panel: the one in DISPLAY, else a
+# private Xvfb for this run. BENCH_PLATFORM=offscreen runs without one.
+if [ "${BENCH_PLATFORM:-xcb}" = offscreen ]; then
+    export QT_QPA_PLATFORM=offscreen
+else
+    if [ -z "${DISPLAY:-}" ]; then
+        command -v Xvfb >/dev/null || { echo "no DISPLAY and no Xvfb (package xvfb)" >&2; exit 1; }
+        fdfile=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+        xvfb_pid=$!
+        for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
+        display=$(cat "$fdfile"); rm -f "$fdfile"
+        [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+        export DISPLAY=":$display"
+        echo "running on a private Xvfb, display $DISPLAY" >&2
+    fi
+    export QT_QPA_PLATFORM=xcb
+fi
 
 status=0
 for b in bench_startup bench_exchange bench_idle; do

@@ -70,4 +70,9 @@ QList<qint64> WirePacer::schedule(qint64 now_us, const QList<Piece>& pieces) {
     return done;
 }
 
+qint64 WirePacer::arrival(qint64 now_us, qint64 bytes) {
+    in_free_us_ = std::max(now_us, in_free_us_) + wire_time_us(bytes, baud_);
+    return in_free_us_;
+}
+
 } // namespace sim

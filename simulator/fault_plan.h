@@ -50,9 +50,10 @@ private:
     std::mt19937_64 rng_;
 };
 
-// Paces output like a serial line: a byte costs 10 bit times (start, 8 data,
-// stop), and a piece is handed over only once its last byte would have been
-// on the wire. Pieces never overtake each other.
+// Paces a serial line in both directions: a byte costs 10 bit times (start,
+// 8 data, stop). Output is handed over only once its last byte would have
+// been on the wire; input counts as arrived only once the line could have
+// carried it. Nothing overtakes what went before it in the same direction.
 class WirePacer {
 public:
     explicit WirePacer(int baud) : baud_(baud) {}
@@ -61,10 +62,13 @@ public:
 
     // Absolute times (same clock as now_us) at which each piece is complete.
     QList<qint64> schedule(qint64 now_us, const QList<Piece>& pieces);
+    // When bytes that the peer wrote at now_us have all come in.
+    qint64 arrival(qint64 now_us, qint64 bytes);
 
 private:
     int baud_;
     qint64 line_free_us_ = 0;
+    qint64 in_free_us_ = 0;
 };
 
 } // namespace sim

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         {"split-gap-ms", "Pause between those pieces (default 5).", "ms"},
         {"garbage", "Probability of stray bytes inside a reply.", "p"},
         {"no-cr", "Probability that a reply lacks its CR.", "p"},
-        {"baud", "Pace replies like a serial line at this rate (10 bits per byte).", "rate"},
+        {"baud", "Pace commands and replies like a serial line at this rate (10 bits per byte).", "rate"},
         {"resolutions", "Number of output resolutions the device offers (default 14).", "n"},
     });
     p.process(app);

@@ -3,11 +3,16 @@
 #include "console.h"
 #include "pty_port.h"
 
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
 
+#include <algorithm>
 #include <unistd.h>
+#ifdef Q_OS_LINUX
+#include <sys/timerfd.h>
+#endif
 
 namespace sim {
 
@@ -59,6 +64,23 @@ Channel::Channel(const QString& name, const FaultSettings& faults, quint64 seed,
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Channel::flush_due);
+#ifdef Q_OS_LINUX
+    // Pacing a 115200 baud line needs wakes well under a millisecond apart.
+    wake_fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (wake_fd_ >= 0) {
+        wake_notifier_ = new QSocketNotifier(wake_fd_, QSocketNotifier::Read, this);
+        connect(wake_notifier_, &QSocketNotifier::activated, this, [this] {
+            quint64 expirations = 0;
+            [[maybe_unused]] const auto n = ::read(wake_fd_, &expirations, sizeof expirations);
+            flush_due();
+        });
+    }
+#endif
+}
+
+Channel::~Channel() {
+    delete wake_notifier_;
+    if (wake_fd_ >= 0) ::close(wake_fd_);
 }
 
 void Channel::send(const QByteArray& reply) {
@@ -78,15 +100,24 @@ void Channel::send(const QByteArray& reply) {
         for (const Piece& p : pieces) parts << QStringLiteral("\"%1\"").arg(TrafficLog::escape(p.bytes));
         log_->write(name_, QStringLiteral("  fault: sent as %1").arg(parts.join(' ')));
     }
-    const QList<qint64> times = pacer_.schedule(clock_.nsecsElapsed() / 1000, pieces);
+    const QList<qint64> times = pacer_.schedule(std::max(now_us(), answer_from_us_), pieces);
     for (int i = 0; i < pieces.size(); ++i) enqueue(times[i], pieces[i].bytes);
 }
 
 void Channel::finish(const QByteArray& bytes, std::function<void()> then) {
     if (closing_) return;
     closing_ = true;
-    const QList<qint64> at = pacer_.schedule(clock_.nsecsElapsed() / 1000, {Piece{0, bytes}});
+    const QList<qint64> at = pacer_.schedule(now_us(), {Piece{0, bytes}});
     enqueue(at.first(), bytes, std::move(then));
+}
+
+void Channel::receive(const QByteArray& bytes) {
+    // The device works on a command as soon as it sees it, but what it says
+    // leaves the line no sooner than the command's last byte could have come
+    // in plus the reply's own time on the wire: one wake per reply.
+    answer_from_us_ = plan_.settings().baud > 0 ? pacer_.arrival(now_us(), bytes.size()) : 0;
+    if (on_input) on_input(bytes);
+    answer_from_us_ = 0;
 }
 
 void Channel::enqueue(qint64 at_us, QByteArray bytes, std::function<void()> then) {
@@ -95,14 +126,28 @@ void Channel::enqueue(qint64 at_us, QByteArray bytes, std::function<void()> then
 }
 
 void Channel::flush_due() {
-    const qint64 now = clock_.nsecsElapsed() / 1000;
+    const qint64 now = now_us();
     while (!queue_.empty() && queue_.front().at_us <= now) {
         Due due = std::move(queue_.front());
         queue_.pop_front();
         writer_(due.bytes);
         if (due.then) due.then();
     }
-    if (!queue_.empty()) timer_.start(int((queue_.front().at_us - now + 999) / 1000));
+    if (!queue_.empty()) wake_at(queue_.front().at_us);
+}
+
+void Channel::wake_at(qint64 at_us) {
+    const qint64 left_us = std::max<qint64>(at_us - now_us(), 1);
+#ifdef Q_OS_LINUX
+    if (wake_fd_ >= 0) {
+        itimerspec spec{};
+        spec.it_value.tv_sec = time_t(left_us / 1000000);
+        spec.it_value.tv_nsec = long(left_us % 1000000) * 1000;
+        timerfd_settime(wake_fd_, 0, &spec, nullptr);
+        return;
+    }
+#endif
+    timer_.start(int((left_us + 999) / 1000));
 }
 
 // ---------------------------------------------------------------------------
@@ -142,7 +187,8 @@ bool SimServer::start(QString* error) {
         pty_ = new PtyPort(this);
         if (!pty_->open(options_.serial_path, error)) return false;
         serial_channel_ = make_channel("serial", 0, [this](const QByteArray& b) { pty_->write(b); });
-        connect(pty_, &PtyPort::received, this, [this](const QByteArray& b) { on_data(serial_channel_, b); });
+        serial_channel_->on_input = [this](const QByteArray& b) { on_data(serial_channel_, b); };
+        connect(pty_, &PtyPort::received, this, [this](const QByteArray& b) { serial_channel_->receive(b); });
     }
     return true;
 }
@@ -169,7 +215,8 @@ void SimServer::on_new_connection() {
                              .arg(socket->peerAddress().toString())
                              .arg(socket->peerPort())
                              .arg(model_.booting() ? " (device booting)" : ""));
-        connect(socket, &QTcpSocket::readyRead, channel, [this, channel, socket] { on_data(channel, socket->readAll()); });
+        channel->on_input = [this, channel](const QByteArray& b) { on_data(channel, b); };
+        connect(socket, &QTcpSocket::readyRead, channel, [channel, socket] { channel->receive(socket->readAll()); });
         connect(socket, &QTcpSocket::disconnected, channel, [this, channel] {
             log_.write(channel->name(), "disconnected");
             tcp_channels_.removeAll(channel);

@@ -58,6 +58,7 @@ public:
     using Writer = std::function<void(const QByteArray&)>;
     Channel(const QString& name, const FaultSettings& faults, quint64 seed, Writer writer, TrafficLog* log,
             QObject* parent);
+    ~Channel() override;
 
     QString name() const { return name_; }
     LineAssembler& input() { return input_; }
@@ -67,6 +68,10 @@ public:
     void send(const QByteArray& reply);
     // The last words of a session: after everything already queued, unfaulted.
     void finish(const QByteArray& bytes, std::function<void()> then);
+    // Bytes from the peer, for on_input; on a paced line they take their
+    // wire time before anything sent in answer to them.
+    void receive(const QByteArray& bytes);
+    std::function<void(const QByteArray&)> on_input;
 
 private:
     struct Due {
@@ -76,6 +81,9 @@ private:
     };
     void enqueue(qint64 at_us, QByteArray bytes, std::function<void()> then = {});
     void flush_due();
+    qint64 now_us() const { return clock_.nsecsElapsed() / 1000; }
+    // Calls flush_due at at_us: to the microsecond where the system allows.
+    void wake_at(qint64 at_us);
 
     QString name_;
     FaultPlan plan_;
@@ -85,7 +93,10 @@ private:
     LineAssembler input_;
     QElapsedTimer clock_;
     QTimer timer_;
+    int wake_fd_ = -1;
+    QSocketNotifier* wake_notifier_ = nullptr;
     std::deque<Due> queue_;
+    qint64 answer_from_us_ = 0;  // while input is handled: when it has all come in
     bool closing_ = false;
 };
 

@@ -18,7 +18,11 @@ QString from_wire(const QByteArray& bytes) { return QString::fromLatin1(bytes); 
 Link::Link(PanelState& state, Platform& platform, SerialPort& serial, TcpClient& tcp, LogSink* log)
     : st_(state), platform_(platform), serial_(serial), tcp_(tcp), log_(log) {
     serial_.on_data_ready = [this] {
-        if (tim_rx_enabled_) schedule_rx_tick();
+        if (!tim_rx_enabled_) return;
+        // The answer a tx_cmd waits for is read at once rather than on the
+        // next pass of the event loop; anything else waits for its tick.
+        if (awaiting_reply && !in_rx_tick_) tim_rx_Timer();
+        else schedule_rx_tick();
     };
     tcp_.on_data_arrival = [this] { wsk_client_DataArrival(); };
 }
@@ -75,6 +79,7 @@ void Link::Delay(float seconds, const bool* done) {
     // clear it while an outer wait still runs.
     static thread_local int depth = 0;
     ++depth;
+    ++wait_depth_;
     st_.busy = true;
     const qint64 start = platform_.now_ms();
     const qint64 deadline = start + qint64(std::floor(double(seconds) * 1000.0 + 1e-6)) + 1;
@@ -84,6 +89,7 @@ void Link::Delay(float seconds, const bool* done) {
         platform_.pump(int(std::clamp<qint64>(deadline - now, 0, 1000)));
         elapsed = float(platform_.now_ms() - start) / 1000.0f;
     }
+    --wait_depth_;
     --depth;
     st_.busy = depth > 0;
 }
@@ -214,6 +220,7 @@ void Link::forget_reception() {
     rx_buffer.clear();
     rx_complete_ = false;
     serial_pending_.clear();
+    serial_pending_at_ = 0;
     tcp_pending_.clear();
 }
 
@@ -228,9 +235,12 @@ void Link::append_rx(const QString& text) {
     if (room > 0) rx_buffer += text.left(room);
 }
 
+bool Link::serial_backlog() { return serial_pending_at_ < serial_pending_.size() || serial_.bytes_waiting() > 0; }
+
 void Link::set_tim_rx_enabled(bool on) {
     tim_rx_enabled_ = on;
-    if (on && (!serial_pending_.isEmpty() || serial_.bytes_waiting() > 0)) schedule_rx_tick();
+    // A running tick schedules the next one as it ends.
+    if (on && !in_rx_tick_ && serial_backlog()) schedule_rx_tick();
 }
 
 void Link::schedule_rx_tick() {
@@ -242,27 +252,48 @@ void Link::schedule_rx_tick() {
 void Link::run_scheduled_rx_tick() {
     rx_tick_scheduled_ = false;
     if (!tim_rx_enabled_) return;
-    if (in_rx_tick_) {
-        // Never nest ticks (a tick pumps events); try again on the next pass.
-        schedule_rx_tick();
-        return;
-    }
+    // A tick pumps events, and ticks must not nest: the tick still running
+    // schedules the next one as it ends, so a backlog of any length is worked
+    // off one event-loop pass per tick with a flat stack. Only a reply wait
+    // that began inside that tick's pumping (a click that sends) needs its
+    // reply read there and then.
+    if (in_rx_tick_ && wait_depth_ <= tick_wait_depth_) return;
     tim_rx_Timer();
-    if (tim_rx_enabled_ && (!serial_pending_.isEmpty() || serial_.bytes_waiting() > 0)) schedule_rx_tick();
 }
 
 void Link::tim_rx_Timer() {
-    if (serial_pending_.isEmpty() && serial_.bytes_waiting() <= 0) return;
-    in_rx_tick_ = true;
+    if (!serial_backlog()) return;
+    struct TickScope {
+        Link& l;
+        const bool outer_in;
+        const int outer_depth;
+        explicit TickScope(Link& link) : l(link), outer_in(link.in_rx_tick_), outer_depth(link.tick_wait_depth_) {
+            l.in_rx_tick_ = true;
+            l.tick_wait_depth_ = l.wait_depth_;
+        }
+        ~TickScope() {
+            l.in_rx_tick_ = outer_in;
+            l.tick_wait_depth_ = outer_depth;
+            if (l.tim_rx_enabled_ && l.serial_backlog()) l.schedule_rx_tick();
+        }
+    } scope(*this);
+
     set_tim_rx_enabled(false);
     platform_.pump();
 
     // One read per tick. Bytes behind a carriage return are kept for the next
     // tick instead of being thrown away: they are the device's next reply.
-    QByteArray data = serial_pending_.isEmpty() ? serial_.read_all() : std::exchange(serial_pending_, {});
+    // They are worked through in place, so each reply costs the same however
+    // many wait behind it.
+    if (serial_pending_at_ >= serial_pending_.size()) {
+        serial_pending_ = serial_.read_all();
+        if (serial_pending_.size() > max_pending_bytes) serial_pending_.truncate(max_pending_bytes);
+        serial_pending_at_ = 0;
+    }
+    const QByteArray data = serial_pending_;
     bool terminator = false;
     bool added = false;
-    int i = 0;
+    qsizetype i = serial_pending_at_;
     for (; i < data.size(); ++i) {
         const char b = data.at(i);
         // An LF (of a CR LF pair) or an empty line before a reply carries nothing.
@@ -276,11 +307,14 @@ void Link::tim_rx_Timer() {
             break;
         }
     }
-    if (i < data.size()) serial_pending_ = data.mid(i, max_pending_bytes);
+    serial_pending_at_ = i;
+    if (i >= data.size()) {
+        serial_pending_.clear();
+        serial_pending_at_ = 0;
+    }
 
     auto finish = [this] {
         set_tim_rx_enabled(true);
-        in_rx_tick_ = false;
         platform_.pump();
     };
     if (!added) {
@@ -317,7 +351,6 @@ void Link::tim_rx_Timer() {
     if (awaiting_reply) {
         // tx_cmd evaluates and re-enables the poll.
         reply_done = true;
-        in_rx_tick_ = false;
         return;
     }
     dispatch_unsolicited(false);

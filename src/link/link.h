@@ -91,6 +91,7 @@ private:
     void wait_output_drained();
     void schedule_rx_tick();
     void run_scheduled_rx_tick();
+    bool serial_backlog();
     void process_tcp_piece(const QByteArray& piece);
     void process_tcp_pending();
     void append_rx(const QString& text);
@@ -110,7 +111,10 @@ private:
     bool tim_rx_enabled_ = false;
     bool rx_tick_scheduled_ = false;
     bool in_rx_tick_ = false;
-    QByteArray serial_pending_;  // bytes that followed a carriage return
+    int wait_depth_ = 0;         // Delays running
+    int tick_wait_depth_ = 0;    // wait_depth_ when the running tick began
+    QByteArray serial_pending_;  // the last read, worked through reply by reply
+    qsizetype serial_pending_at_ = 0;
     QByteArray tcp_pending_;     // TCP bytes not yet handled
     bool in_tcp_arrival_ = false;
 };

@@ -90,6 +90,10 @@ bool parse_host_port(const QString& text, QString* host, quint16* port) {
 // ------------------------------------------------------------------ serial
 
 QtSerialPort::QtSerialPort(QString program_dir) : program_dir_(std::move(program_dir)) {
+    // A device that sends faster than the panel handles replies is held back
+    // by the driver once this much waits here, rather than growing memory
+    // without end; the panel reads at most this much at a time and keeps it.
+    port_.setReadBufferSize(64 * 1024);
     QObject::connect(&port_, &QSerialPort::readyRead, [this] {
         if (on_data_ready) on_data_ready();
     });
@@ -341,17 +345,6 @@ void QtPlatform::arm_wake(qint64 due_ms) {
     wake_.start(int(std::max<qint64>((left_ns + 999999) / 1000000, 0)));
 }
 
-void QtPlatform::disarm_wake() {
-#ifdef Q_OS_LINUX
-    if (wake_fd_ >= 0) {
-        const itimerspec off{};
-        timerfd_settime(wake_fd_, 0, &off, nullptr);  // also forgets an expiry not yet read
-        return;
-    }
-#endif
-    wake_.stop();
-}
-
 void QtPlatform::pump(int max_wait_ms) {
     if (max_wait_ms <= 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -363,10 +356,13 @@ void QtPlatform::pump(int max_wait_ms) {
     // max_wait_ms from this instant: callers wait for a clock reading, and
     // waking a fraction of a millisecond after that tick makes every reply
     // wait (a 1 ms Delay) end up to a millisecond late.
-    QCoreApplication::sendPostedEvents();
+    // Whatever is ready now is handled without sleeping (it may be what the
+    // caller waits for); only when nothing was does it sleep. The wake is left
+    // armed when an event comes first: the next wait re-arms it anyway, and a
+    // late expiry only reads the timer once.
+    if (auto* d = QAbstractEventDispatcher::instance(); d && d->processEvents(QEventLoop::AllEvents)) return;
     arm_wake(clock_.elapsed() + max_wait_ms);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    disarm_wake();
 }
 
 void QtPlatform::message(const QString& text, MsgIcon icon) {

@@ -104,7 +104,6 @@ public:
 private:
     // Wakes a waiting pump when now_ms() reaches due_ms.
     void arm_wake(qint64 due_ms);
-    void disarm_wake();
 
     QElapsedTimer clock_;
     QTimer wake_;

@@ -171,7 +171,23 @@ void FrmMain::build() {
         if (r.flags & layout::disabled) w->setEnabled(false);
         Q_ASSERT_X(!controls_.contains(name), "FrmMain::build", qPrintable(name));
         controls_.insert(name, w);
+        const qsizetype open = name.indexOf(QLatin1Char('('));
+        if (open > 0 && name.endsWith(QLatin1Char(')'))) {
+            bool ok = false;
+            const int index = name.mid(open + 1, name.size() - open - 2).toInt(&ok);
+            if (ok && index >= 0) {
+                QList<QWidget*>& cells = arrays_[name.left(open)];
+                if (cells.size() <= index) cells.resize(index + 1);
+                cells[index] = w;
+            }
+        }
     }
+}
+
+QWidget* FrmMain::control_at(const QString& name, int index) const {
+    const auto it = arrays_.constFind(name);
+    if (it != arrays_.constEnd() && index >= 0 && index < it->size() && it->at(index)) return it->at(index);
+    return control(QStringLiteral("%1(%2)").arg(name).arg(index));
 }
 
 QWidget* FrmMain::control(const QString& name) const {

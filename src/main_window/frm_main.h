@@ -40,8 +40,13 @@ public:
     }
     // Shorthands for arrays: ctl_at<ColorButton>("cmd_mode", 3) is "cmd_mode(3)".
     template <class T> T* ctl_at(const QString& name, int index) const {
-        return ctl<T>(QStringLiteral("%1(%2)").arg(name).arg(index));
+        auto* w = qobject_cast<T*>(control_at(name, index));
+        Q_ASSERT_X(w, "FrmMain::ctl_at", qPrintable(name));
+        return w;
     }
+    // Reply handlers look controls up for every reply: arrays are found by
+    // their name and index without building "name(index)".
+    QWidget* control_at(const QString& name, int index) const;
 
     // The outer height the "Advanced" toggle chooses; the operator may still
     // stretch the window to bring the traffic log into view.
@@ -66,6 +71,7 @@ private:
     int frame_height_px() const;
     ProgramFiles files_;
     QHash<QString, QWidget*> controls_;
+    QHash<QString, QList<QWidget*>> arrays_;  // "name(i)" at [i]
     int height_twips_ = compact_height_twips;
 };
 

@@ -14,39 +14,79 @@
 #include "routing/display_modes.h"
 #include "routing/resolution.h"
 #include "routing/routing_map.h"
+#include "widgets/paint_pacer.h"
 
+#include <QEvent>
+#include <QImage>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextCursor>
 
 namespace tavrin {
 
 // Shows the traffic log in txt_cmd. The log keeps the carriage returns of the
-// replies; on screen each one starts a new line.
-class Panel::LogView : public LogSink {
+// replies; on screen each one starts a new line. Laying out the text is the
+// costly part of an entry, so the box catches up at most once per pass of the
+// event loop, and not at all while it is out of sight (below the window's
+// edge in both views, or hidden): then it catches up when it is painted again.
+class Panel::LogView : public QObject, public LogSink {
 public:
-    explicit LogView(QPlainTextEdit* box) : box_(box) {}
+    explicit LogView(QPlainTextEdit* box) : box_(box) {
+        box_->installEventFilter(this);
+        box_->viewport()->installEventFilter(this);
+    }
     void set_text(const QString& whole, const QString& appended) override {
-        if (appended.isEmpty() || whole.size() == appended.size() || shown_ + appended.size() != whole.size()) {
-            box_->setPlainText(render(whole));
-        } else {
-            QTextCursor cur(box_->document());
-            cur.movePosition(QTextCursor::End);
-            cur.insertText(render(appended));
-        }
-        shown_ = whole.size();
-        box_->verticalScrollBar()->setValue(box_->verticalScrollBar()->maximum());
+        // Anything but an append to what was there replaces the box's text.
+        if (appended.isEmpty() || whole.size() == appended.size() || logged_ + appended.size() != whole.size())
+            replace_ = true;
+        whole_ = &whole;  // the log itself, which outlives this view: no copy to detach
+        logged_ = whole.size();
+        stale_ = true;
+        if (in_sight()) schedule();
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (stale_ && (e->type() == QEvent::Show || (o == box_->viewport() && e->type() == QEvent::Paint))) schedule();
+        return false;
     }
 
 private:
+    void schedule() {
+        if (scheduled_) return;
+        scheduled_ = true;
+        QMetaObject::invokeMethod(this, [this] { catch_up(); }, Qt::QueuedConnection);
+    }
+    void catch_up() {
+        scheduled_ = false;
+        if (!stale_ || !whole_ || !in_sight()) return;
+        if (replace_) {
+            box_->setPlainText(render(*whole_));
+        } else {
+            QTextCursor cur(box_->document());
+            cur.movePosition(QTextCursor::End);
+            cur.insertText(render(whole_->mid(shown_)));
+        }
+        shown_ = whole_->size();
+        replace_ = false;
+        stale_ = false;
+        box_->verticalScrollBar()->setValue(box_->verticalScrollBar()->maximum());
+    }
+    bool in_sight() const { return box_->isVisible() && !box_->visibleRegion().isEmpty(); }
     static QString render(QString s) { return s.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
     QPlainTextEdit* box_;
-    qsizetype shown_ = 0;
+    const QString* whole_ = nullptr;
+    qsizetype logged_ = 0;  // the log's length at the last entry
+    qsizetype shown_ = 0;   // how much of it the box holds
+    bool replace_ = false;
+    bool stale_ = false;
+    bool scheduled_ = false;
 };
 
 Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const ProgramFiles& files)
     : w(files),
       link(st, platform, serial, tcp),
       ctx{w, link, st, platform} {
+    pacer_ = std::make_unique<PaintPacer>();
     log_view_ = std::make_unique<LogView>(w.ctl<QPlainTextEdit>(QStringLiteral("txt_cmd")));
     link.set_log_sink(log_view_.get());
 
@@ -87,6 +127,19 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
 
 Panel::~Panel() = default;
 
-void Panel::load() { startup->Form_Load(); }
+void Panel::load() {
+    startup->Form_Load();
+    // Once the window is up and the loop idle, every control is drawn once
+    // off screen, the hidden ones too: the first Refresh then shows the panel
+    // without paying for first-time text shaping, glyphs and style caches.
+    QTimer::singleShot(0, &w, [this] { warm_up(); });
+}
+
+void Panel::warm_up() {
+    QImage scratch(w.size(), QImage::Format_ARGB32_Premultiplied);
+    w.render(&scratch);
+    for (QWidget* c : w.findChildren<QWidget*>())
+        if (c->isHidden() && c->width() > 0 && c->height() > 0) c->render(&scratch);
+}
 
 }  // namespace tavrin

@@ -27,6 +27,7 @@ class Keypad;
 class Hdcp;
 class Labels;
 class Pip;
+class PaintPacer;
 
 class Panel {
 public:
@@ -58,8 +59,10 @@ public:
     std::unique_ptr<Pip> pip;
 
 private:
+    void warm_up();
     class LogView;
     std::unique_ptr<LogView> log_view_;
+    std::unique_ptr<PaintPacer> pacer_;
 };
 
 }  // namespace tavrin

@@ -22,11 +22,25 @@ RoutingMap::RoutingMap(Context& c) : c_(c) {
 }
 
 ShapeWidget* RoutingMap::cell_shape(int column, int input) const {
-    return c_.w.ctl_at<ShapeWidget>(QStringLiteral("sha_out_%1_in").arg(column_letter(column)), input);
+    static const QString names[] = {QStringLiteral("sha_out_a_in"), QStringLiteral("sha_out_b_in"),
+                                    QStringLiteral("sha_out_c_in"), QStringLiteral("sha_out_d_in")};
+    return c_.w.ctl_at<ShapeWidget>(in_1_to_4(column) ? names[column - 1]
+                                                      : QStringLiteral("sha_out_%1_in").arg(column_letter(column)),
+                                    input);
 }
 
 ClickLabel* RoutingMap::cell_label(int column, int input) const {
-    return c_.w.ctl_at<ClickLabel>(QStringLiteral("lab_out_%1_in").arg(column_letter(column)), input);
+    static const QString names[] = {QStringLiteral("lab_out_a_in"), QStringLiteral("lab_out_b_in"),
+                                    QStringLiteral("lab_out_c_in"), QStringLiteral("lab_out_d_in")};
+    return c_.w.ctl_at<ClickLabel>(in_1_to_4(column) ? names[column - 1]
+                                                     : QStringLiteral("lab_out_%1_in").arg(column_letter(column)),
+                                   input);
+}
+
+void RoutingMap::show_cell(QWidget* cell, bool on) {
+    // Showing or hiding a control costs a relayout and a repaint of what it
+    // covers: only when it really changes.
+    if (cell->isHidden() == on) cell->setVisible(on);
 }
 
 void RoutingMap::paint_cell(int column, int input, const QColor& color) {
@@ -74,14 +88,14 @@ void RoutingMap::map_show_output(int column) {
         for (int col = 1; col <= 4; ++col) {
             cell_shape(col, i)->set_border(colors::idle_lamp);
             // Outside the selected column only the routed input keeps its number.
-            cell_label(col, i)->setVisible(cell_shape(col, i)->fill() == colors::routed);
+            show_cell(cell_label(col, i), cell_shape(col, i)->fill() == colors::routed);
         }
     }
     if (!in_1_to_4(column)) return;
     for (int i = 1; i <= 4; ++i) {
         cell_shape(column, i)->set_border(colors::black);
-        cell_label(column, i)->setVisible(true);
-        cell_shape(column, i)->setVisible(true);
+        show_cell(cell_label(column, i), true);
+        show_cell(cell_shape(column, i), true);
     }
 }
 

@@ -23,6 +23,7 @@ public:
     // The cell controls of column 1..4 (a..d), input 1..4.
     ShapeWidget* cell_shape(int column, int input) const;
     ClickLabel* cell_label(int column, int input) const;
+    static void show_cell(QWidget* cell, bool on);
     // Paints one cell: shape fill and label background alike.
     void paint_cell(int column, int input, const QColor& color);
 

@@ -33,6 +33,9 @@ void ColorButton::set_picture(const QImage& img) {
 }
 
 bool ColorButton::load_picture_file(const QString& path) {
+    // Every power or mute reply names its picture again: the one showing
+    // already came from that file.
+    if (!path.isEmpty() && path == picture_file_) return true;
     // Read through the regular-file check: a FIFO in place of a picture
     // would otherwise hang the panel at the first reply that shows it.
     QByteArray bytes;
@@ -141,6 +144,8 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void ClickLabel::set_back_color(const QColor& c) {
+    // A palette change reaches every child and repaints: only when it changes.
+    if (c == back_ && c.isValid() == autoFillBackground()) return;
     back_ = c;
     if (!c.isValid()) {
         setAutoFillBackground(false);

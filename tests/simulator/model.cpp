@@ -157,6 +157,11 @@ void TestModel::faults() {
     const QList<Piece> two = {Piece{0, QByteArray(1152, 'x')}, Piece{3000, QByteArray(1152, 'x')}};
     QCOMPARE(line.schedule(0, two), QList<qint64>({100000, 203000}));
     QCOMPARE(line.schedule(0, two), QList<qint64>({303000, 406000}));
+    // Commands take wire time too, one after the other, on their own half of the line.
+    WirePacer duplex(115200);
+    QCOMPARE(QList<qint64>({duplex.arrival(0, 7), duplex.arrival(100, 7), duplex.arrival(5000, 7)}),
+             QList<qint64>({607, 1214, 5607}));
+    QCOMPARE(duplex.schedule(0, {Piece{0, "PWR001\r"}}), QList<qint64>{607});
 }
 
 // Near-misses of real commands (they reach deeper than noise) never break the

@@ -1,0 +1,98 @@
+// What the panel draws while a query chain runs: windows repaint at most once
+// a frame, yet Refresh shows its running colour; the traffic box is left alone
+// while out of sight and shows the whole log once it comes into view.
+
+#include "device_controls/presets.h"
+#include "main_window/context.h"
+#include "support/panel_rig.h"
+#include "widgets/paint_pacer.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace tavrin;
+using namespace tavrin::testing;
+
+namespace {
+// Counts paint events of one widget, and those painted in a given colour.
+struct PaintSpy : QObject {
+    explicit PaintSpy(QWidget* w) : w_(w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            ++paints;
+            if (auto* b = qobject_cast<ColorButton*>(w_); b && b->back_color() == colors::in_progress) ++running;
+        }
+        return false;
+    }
+    QWidget* w_;
+    int paints = 0, running = 0;
+};
+QString shown(const QString& log) { return QString(log).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+}  // namespace
+
+class PacingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void updates_wait_for_the_frame() {
+        QWidget window;
+        auto* child = new QWidget(&window);
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintSpy spy(child);
+        {
+            PaintPacer pacer(60 * 1000);  // a frame longer than the test
+            child->update();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);  // after a quiet spell: at once
+            for (int i = 0; i < 20; ++i) {
+                child->update();
+                QCoreApplication::processEvents();
+            }
+            QCOMPARE(spy.paints, 1);  // the rest waits for the frame
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.paints, 2);  // nothing is lost: painted once the pacer lets go
+    }
+
+    void refresh_shows_its_running_colour() {
+        PanelRig rig;
+        rig.echo_device();
+        rig.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
+        QTest::qWait(40);  // more than a frame since the window was last painted
+        PaintSpy spy(rig.w().control(QStringLiteral("cmd_refresh")));
+        rig.p().presets->cmd_refresh_Click();
+        QVERIFY(rig.take_received().size() > 20);  // a chain ran, one paint for it so far
+        QCOMPARE(spy.running, 1);
+    }
+
+    void traffic_box_out_of_sight() {
+        PanelRig rig;
+        rig.echo_device();
+        auto* box = rig.w().ctl<QPlainTextEdit>(QStringLiteral("txt_cmd"));
+        rig.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
+        QVERIFY(box->visibleRegion().isEmpty());  // below the edge in the advanced view
+        int changes = 0;
+        connect(box->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
+        for (int i = 0; i < 45; ++i) rig.link().tx_cmd(QStringLiteral("MNU001"));  // past the clear at 80
+        rig.platform.advance(5);
+        QCOMPARE(changes, 0);
+        QVERIFY(rig.link().log_lines < 80);  // cleared on the way
+
+        // Stretched down to the log: it shows what was logged meanwhile, and
+        // keeps up from then on, across the next clear too.
+        rig.w().resize(rig.w().width(), rig.w().maximumHeight());
+        QTRY_COMPARE(box->toPlainText(), shown(rig.link().log_text()));
+        for (int i = 0; i < 40; ++i) {
+            rig.link().tx_cmd(QStringLiteral("MND001"));
+            rig.platform.advance(1);
+            QCOMPARE(box->toPlainText(), shown(rig.link().log_text()));
+        }
+        QVERIFY(rig.link().log_lines < 80);  // cleared on the way
+    }
+};
+
+QTEST_MAIN(PacingTest)
+#include "pacing.moc"
