@@ -15,6 +15,7 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -30,27 +31,30 @@ int fail(const QString& why) {
     return 1;
 }
 
-// Notes the first paint in the window it watches (on an X server the window
-// itself may be covered by its controls and get no paint event of its own).
+// Notes the first paint of a window on the screen: a paint of any of its
+// controls once the window has been exposed (on an X server the window itself
+// may get no paint event of its own, and the panel may draw its controls off
+// screen before that). Made before the window: the panel may already get its
+// first paint while it loads.
 class FirstPaint : public QObject {
 public:
-    explicit FirstPaint(QWidget& w) : w_(w) {}
-    bool painted = false;
+    FirstPaint() { qApp->installEventFilter(this); }
+    QWidget* window = nullptr;
+    bool exposed = false, painted = false;
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == &w_)
+        if (!window) return false;
+        if (e->type() == QEvent::Expose && o->isWindowType() && o == window->windowHandle() &&
+            static_cast<QWindow*>(o)->isExposed())
+            exposed = true;
+        if (exposed && e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == window)
             painted = true;
         return QObject::eventFilter(o, e);
     }
-
-private:
-    QWidget& w_;
 };
 
 // Runs the event loop until the window has painted itself once, then reports
 // "UP <resident KiB> <width> <height>".
-int report_when_painted(QWidget& w) {
-    FirstPaint spy(w);
-    qApp->installEventFilter(&spy);
+int report_when_painted(QWidget& w, FirstPaint& spy) {
     QElapsedTimer guard;
     guard.start();
     while (!spy.painted && guard.elapsed() < 10000)
@@ -69,19 +73,23 @@ int child_panel(const QString& program_dir) {
     QtPlatform platform;
     QtSerialPort serial(program_dir);
     QtTcpClient tcp;
+    FirstPaint spy;
     Panel panel(platform, serial, tcp, program_dir);
+    spy.window = &panel.w;
     platform.set_message_parent(&panel.w);
     panel.load();
-    return report_when_painted(panel.w);
+    return report_when_painted(panel.w, spy);
 }
 
 int child_bare(int width, int height) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    FirstPaint spy;
     QWidget w;
+    spy.window = &w;
     w.resize(width, height);
     w.setWindowTitle(QStringLiteral("bare"));
     w.show();
-    return report_when_painted(w);
+    return report_when_painted(w, spy);
 }
 
 struct Launch {

@@ -19,6 +19,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QTimer>
+#include <QWindow>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -125,21 +126,45 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
     });
 }
 
+// A moment after the window is on the screen, the controls that are still
+// hidden are drawn once off screen: the first Refresh then shows them without
+// paying for first-time text shaping, glyphs and style caches. Not sooner: the
+// window's first appearance must not wait for it.
+class Panel::WarmUp : public QObject {
+public:
+    explicit WarmUp(FrmMain& w) : w_(w) {
+        QWindow* handle = w_.windowHandle();
+        if (handle && handle->isExposed()) QTimer::singleShot(kDelayMs, this, [this] { run(); });
+        else if (handle) handle->installEventFilter(this);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Expose && static_cast<QWindow*>(o)->isExposed()) {
+            o->removeEventFilter(this);
+            QTimer::singleShot(kDelayMs, this, [this] { run(); });
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kDelayMs = 250;
+    void run() {
+        // What shows has just been painted; what Refresh will bring out has
+        // not. Each hidden control is drawn into a scratch image of its own
+        // size, handed back at once, so the panel's peak memory stays as it was.
+        for (QWidget* c : w_.findChildren<QWidget*>()) {
+            if (!c->isHidden() || c->width() <= 0 || c->height() <= 0) continue;
+            QImage scratch(c->size(), QImage::Format_ARGB32_Premultiplied);
+            c->render(&scratch);
+        }
+    }
+    FrmMain& w_;
+};
+
 Panel::~Panel() = default;
 
 void Panel::load() {
     startup->Form_Load();
-    // Once the window is up and the loop idle, every control is drawn once
-    // off screen, the hidden ones too: the first Refresh then shows the panel
-    // without paying for first-time text shaping, glyphs and style caches.
-    QTimer::singleShot(0, &w, [this] { warm_up(); });
-}
-
-void Panel::warm_up() {
-    QImage scratch(w.size(), QImage::Format_ARGB32_Premultiplied);
-    w.render(&scratch);
-    for (QWidget* c : w.findChildren<QWidget*>())
-        if (c->isHidden() && c->width() > 0 && c->height() > 0) c->render(&scratch);
+    warm_up_ = std::make_unique<WarmUp>(w);
 }
 
 }  // namespace tavrin

@@ -59,7 +59,8 @@ public:
     std::unique_ptr<Pip> pip;
 
 private:
-    void warm_up();
+    class WarmUp;
+    std::unique_ptr<WarmUp> warm_up_;
     class LogView;
     std::unique_ptr<LogView> log_view_;
     std::unique_ptr<PaintPacer> pacer_;
