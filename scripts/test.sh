@@ -45,7 +45,12 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$BUILD_DIR" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
 
 # Each fuzz target: its corpus (seeds and every input that once found a
-# fault) first, then new inputs for a while.
+# fault) first, then new inputs for a while. All run; any finding fails.
+failed=()
 for target in serial_rx tcp_rx device_model console; do
-  ./fuzz/run.sh "$target" "${FUZZ_SECONDS:-45}"
+  ./fuzz/run.sh "$target" "${FUZZ_SECONDS:-45}" || failed+=("$target")
 done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz findings in: ${failed[*]} (inputs in $BUILD_DIR/fuzz-artifacts/)" >&2
+  exit 1
+fi
