@@ -9,6 +9,7 @@
 #include "main_window/link_controls.h"
 #include "main_window/startup.h"
 #include "panels/hdcp.h"
+#include "panels/keypad.h"
 #include "panels/labels.h"
 #include "panels/pip.h"
 #include "routing/display_modes.h"
@@ -248,6 +249,12 @@ void run_panel_input(Path path, const uint8_t* data, size_t size) {
     Device device(rig, path, script);
     Panel& p = rig.p();
     check_at_rest(p, "before the input:");
+    // The secondary windows start closed, so an input found here mostly
+    // behaves the same when replayed alone.
+    p.keypad->close_window();
+    p.hdcp->close_window();
+    p.labels->close_window();
+    p.pip->close_window();
 
     while (!script.empty()) {
         const int op = script.next();
