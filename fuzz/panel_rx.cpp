@@ -93,7 +93,7 @@ private:
         const int how = script_.next();
         QByteArray reply = model.execute(line);
         int delay = 1, cut = 0;
-        if (how >= 0x80 && how < 0xC0) return;  // silence
+        if (how >= 0x80 && how < 0x88) return;  // silence
         if (how >= 0xC0) reply = script_.take(size_t(how & 63) + 1);
         if (how >= 0 && how < 0x80) {
             delay = (how & 7) + 1;

@@ -12,9 +12,10 @@
 //              ((op & 0x7F) + 1) * 16 times in one read
 // While an action waits, each command the device receives is answered by
 // the next script byte: 0x00-0x7F the device model's own answer (after a
-// few turns, maybe cut in two), 0x80-0xBF silence, 0xC0-0xFF the next
-// (b & 63) + 1 script bytes instead. An exhausted script answers like the
-// device model.
+// few turns, maybe cut in two), 0x80-0x87 silence (rarer than the rest: a
+// silent device costs a whole reply wait), 0x88-0xBF the model's answer at
+// once, 0xC0-0xFF the next (b & 63) + 1 script bytes instead. An exhausted
+// script answers like the device model.
 
 #include <cstddef>
 #include <cstdint>

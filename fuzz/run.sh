@@ -54,6 +54,9 @@ runs=${runs:-0}
 # Keep a running total of inputs taken without a finding.
 total_file=$build/fuzz-work/$target.total
 total=$(( $(cat "$total_file" 2>/dev/null || echo 0) + runs ))
+if [ "$status" = 72 ]; then  # interrupted (Ctrl+C): no finding so far
+  status=0
+fi
 if [ "$status" = 0 ]; then
   echo "$total" >"$total_file"
   echo "fuzz $target: $runs inputs in ${seconds}s, no finding ($total so far in $build)"
