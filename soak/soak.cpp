@@ -113,7 +113,6 @@ public:
         return until(QStringLiteral("PiP A position"), 10000);
     }
     QString state() { return console(QString()); }
-    bool running() const { return proc_.state() == QProcess::Running; }
     quint16 port = 0;
 
 private:
