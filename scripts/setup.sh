@@ -12,6 +12,9 @@ cd "$(dirname "$0")/.."
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
           libgl-dev ccache xvfb xauth fonts-dejavu-core fonts-liberation2
           fonts-wqy-microhei dpkg-dev file)
+# test.sh --sanitize adds clang here (its fuzz targets need libFuzzer).
+read -r -a extra <<< "${SETUP_EXTRA_PACKAGES:-}"
+PACKAGES+=("${extra[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -26,7 +29,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+read -r -a cmake_args <<< "${SETUP_CMAKE_ARGS:-}"
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cmake_args[@]}" >/dev/null
 if [ $# -gt 0 ]; then
   cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target "$@"
 else

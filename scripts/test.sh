@@ -1,8 +1,56 @@
 #!/usr/bin/env bash
 # Sets everything up (see setup.sh), builds, and runs every test headless.
+#
+#   scripts/test.sh             the normal build in build/
+#   scripts/test.sh --sanitize  a checking build in build-asan/: every program
+#                               with AddressSanitizer (leaks included) and
+#                               UBSan, the whole test suite under them, then a
+#                               short run of each fuzz target (built with clang)
+#   FUZZ_SECONDS=N              length of each of those fuzz runs (default 45;
+#                               0 replays the corpus only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+
+sanitize=0
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) sanitize=1 ;;
+    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+  esac
+done
+
 export QT_QPA_PLATFORM=offscreen
-cd "${BUILD_DIR:-build}"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+
+if [ "$sanitize" = 0 ]; then
+  ./scripts/setup.sh
+  cd "${BUILD_DIR:-build}"
+  exec ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+fi
+
+# The fuzz targets need clang's libFuzzer; the sanitizers alone work with g++.
+export BUILD_DIR=${BUILD_DIR:-build-asan}
+export SETUP_EXTRA_PACKAGES="clang"
+export SETUP_CMAKE_ARGS="-DTAVRIN_SANITIZE=ON -DTAVRIN_FUZZ=ON"
+if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+  export CXX=clang++
+fi
+./scripts/setup.sh
+
+here=$(pwd)
+# Leaks fail the run like any other report; the few that belong to the
+# system libraries, not to us, are listed (with reasons) in the suppressions.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd "$BUILD_DIR" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+
+# Each fuzz target: its corpus (seeds and every input that once found a
+# fault) first, then new inputs for a while. All run; any finding fails.
+failed=()
+for target in serial_rx tcp_rx device_model console; do
+  ./fuzz/run.sh "$target" "${FUZZ_SECONDS:-45}" || failed+=("$target")
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz findings in: ${failed[*]} (inputs in $BUILD_DIR/fuzz-artifacts/)" >&2
+  exit 1
+fi

@@ -56,6 +56,10 @@ ConsoleAction parse_console_line(const QString& raw) {
     if (verb == "state") return {ConsoleAction::ShowState, {}, {}};
     if (verb == "quit" || verb == "exit") return {ConsoleAction::Quit, {}, {}};
     if (verb == "ext") return {ConsoleAction::EndSessions, {}, {}};
+    if (verb == "faults") {
+        if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) return error("usage: faults on|off");
+        return {ConsoleAction::Faults, {}, {}, args[0] == "on"};
+    }
     if (verb == "mute") return device({"AUD000"});
     if (verb == "unmute") return device({"AUD001"});
     if (verb == "reset-picture") return device({"RST002"});
@@ -126,6 +130,7 @@ QString console_help() {
         "  send CMD              any protocol command, e.g. send MOD005\n"
         "Simulator:\n"
         "  ext                   end every TCP connection (EXT000)\n"
+        "  faults off|on         suspend or resume the fault options\n"
         "  state                 show the device state\n"
         "  quit                  end the simulator\n");
 }

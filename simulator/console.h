@@ -10,10 +10,11 @@
 namespace sim {
 
 struct ConsoleAction {
-    enum Kind { Device, EndSessions, ShowState, Help, Quit, Nothing, Error };
+    enum Kind { Device, EndSessions, ShowState, Help, Quit, Faults, Nothing, Error };
     Kind kind = Nothing;
     QList<QByteArray> commands; // for Device, in order
     QString message;            // for Error
+    bool on = false;            // for Faults
 };
 
 ConsoleAction parse_console_line(const QString& line);

@@ -86,8 +86,12 @@ Channel::~Channel() {
 void Channel::send(const QByteArray& reply) {
     if (closing_ || reply.isEmpty()) return;
     // Zero-latency path: benchmarks measure the panel, not our timers.
-    if (plan_.transparent() && plan_.settings().baud <= 0 && queue_.empty()) {
+    if ((plan_.transparent() || !faults_on_) && plan_.settings().baud <= 0 && queue_.empty()) {
         writer_(reply);
+        return;
+    }
+    if (!faults_on_) {  // whole, behind whatever is still queued
+        enqueue(pacer_.schedule(clock_.nsecsElapsed() / 1000, {Piece{0, reply}}).first(), reply);
         return;
     }
     const QList<Piece> pieces = plan_.shape(reply);
@@ -167,7 +171,9 @@ Channel* SimServer::make_channel(const QString& name, int index, Channel::Writer
     // Each line gets its own reproducible stream of faults: serial 0, TCP
     // clients 1, 2, ... in the order they connected.
     const quint64 seed = options_.seed * 1000003ULL + quint64(index);
-    return new Channel(name, options_.faults, seed, std::move(writer), &log_, this);
+    auto* channel = new Channel(name, options_.faults, seed, std::move(writer), &log_, this);
+    channel->set_faults(faults_on_);
+    return channel;
 }
 
 bool SimServer::start(QString* error) {
@@ -295,6 +301,13 @@ void SimServer::console_line(const QString& line, const std::function<void(const
         print(QStringLiteral("ended %1 TCP session(s)").arg(n));
         return;
     }
+    case ConsoleAction::Faults:
+        faults_on_ = action.on;
+        for (const QPointer<Channel>& c : tcp_channels_)
+            if (c) c->set_faults(faults_on_);
+        if (serial_channel_) serial_channel_->set_faults(faults_on_);
+        print(faults_on_ ? "faults on" : "faults off");
+        return;
     case ConsoleAction::Device:
         break;
     }

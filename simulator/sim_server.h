@@ -64,8 +64,9 @@ public:
     LineAssembler& input() { return input_; }
     bool closing() const { return closing_; }
 
-    // A reply, through the fault plan and the line pacing.
+    // A reply, through the fault plan (unless suspended) and the line pacing.
     void send(const QByteArray& reply);
+    void set_faults(bool on) { faults_on_ = on; }
     // The last words of a session: after everything already queued, unfaulted.
     void finish(const QByteArray& bytes, std::function<void()> then);
     // Bytes from the peer, for on_input; on a paced line they take their
@@ -98,6 +99,7 @@ private:
     std::deque<Due> queue_;
     qint64 answer_from_us_ = 0;  // while input is handled: when it has all come in
     bool closing_ = false;
+    bool faults_on_ = true;
 };
 
 class SimServer : public QObject {
@@ -134,6 +136,7 @@ private:
     QList<QPointer<Channel>> tcp_channels_;
     QTimer boot_timer_;
     int next_channel_ = 1;
+    bool faults_on_ = true;
 };
 
 } // namespace sim

@@ -59,6 +59,8 @@ public:
     void set_tim_rx_enabled(bool on);
     // Forgets any half-received reply and held-back bytes (a port was re-opened).
     void forget_reception();
+    // Bytes received behind a reply and not yet handled (both links).
+    qsizetype held_back_bytes() const { return serial_pending_.size() + tcp_pending_.size(); }
 
     // ---- reply table
     using Handler = std::function<void()>;
