@@ -5,6 +5,7 @@
 #include "device_controls/picture.h"
 #include "device_controls/power.h"
 #include "device_controls/presets.h"
+#include "link/program_files.h"
 #include "main_window/link_controls.h"
 #include "main_window/startup.h"
 #include "panels/hdcp.h"
@@ -155,6 +156,15 @@ private:
             if (!c->isHidden() || c->width() <= 0 || c->height() <= 0) continue;
             QImage scratch(c->size(), QImage::Format_ARGB32_Premultiplied);
             c->render(&scratch);
+        }
+        // The first power, mute and lock replies load their key pictures from
+        // files; decode each once here so the reader and decoder are warm.
+        // Nothing is kept: the replies still read the files themselves.
+        for (const char* file : {"power_on.bmp", "power_standby.bmp", "speaker_on.bmp", "speaker_off.bmp",
+                                 "lock.bmp", "unlock.bmp"}) {
+            QByteArray bytes;
+            QImage img;
+            if (read_regular_file(w_.bitmap_path(QLatin1String(file)), 1024 * 1024, &bytes)) img.loadFromData(bytes);
         }
     }
     FrmMain& w_;
