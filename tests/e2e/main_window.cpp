@@ -243,11 +243,13 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     QTest::mouseClick(w.ctl_at<QRadioButton>(QStringLiteral("opt_audio"), 4), Qt::LeftButton);
     QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_mute")), Qt::LeftButton);
     w.ctl_at<VbSlider>(QStringLiteral("hsr_bri"), 1)->setValue(70);
+    // The slider does not wait for its answer; let it come back before the
+    // next exchange, which would otherwise take it for its own and give up.
+    QTRY_VERIFY(panel_->link.log_text().contains(QStringLiteral("BRI070")));
     QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), 2), Qt::LeftButton);
     QTest::mouseClick(w.ctl_at<ClickLabel>(QStringLiteral("lab_out_b_in"), 3), Qt::LeftButton);
     QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2), Qt::LeftButton);
     QCOMPARE(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2)->back_color(), colors::selected);
-    QTest::qWait(50);  // the slider's answer comes back on its own
 
     QString after = sim_->state();
     QVERIFY2(after.contains(QStringLiteral("mode 1 (Matrix)")), qPrintable(after));
