@@ -107,7 +107,9 @@ private slots:
         for (qsizetype at = 0; at < many.size(); at += 997) pieces << many.mid(at, 997);
         const QList<QPair<const char*, QList<QByteArray>>> rows = {
             {"5000 in one read", {replies(5000)}}, {"9000 across reads", pieces}};
-        for (const auto& [name, reads] : rows) {
+        for (const auto& row : rows) {
+            const char* const name = row.first;
+            const QList<QByteArray>& reads = row.second;  // a plain reference: lambdas below capture it
             LinkRig rig;
             rig.open_serial();
             Seen seen;
