@@ -1,6 +1,7 @@
 // The simulated device without sockets: the replies the panel relies on, framing
 // and restart, fault injection, and a fuzz pass.
 
+#include "console.h"
 #include "device_model.h"
 #include "fault_plan.h"
 
@@ -36,6 +37,7 @@ private slots:
     void framing_and_restart();
     void faults();
     void fuzz();
+    void console();
 };
 
 // Sessions on a fresh device, steps joined by '|': "command>reply", or just
@@ -188,6 +190,34 @@ void TestModel::fuzz() {
     }
     QVERIFY2(good > 1000, QByteArray::number(good).data()); // reached past the error paths
     QCOMPARE(m.feed("PWR001\r"), QList<QByteArray>{"PWR001\r"}); // and still answers
+}
+
+// The front-panel console: what each line becomes, and the --listen forms.
+void TestModel::console() {
+    const char* const rows[][2] = {
+        {"route 2 4", "OUT002|INP004"}, {"  SET Mode 5 ", "MOD005"}, {"set bri 2 50", "BRI250"}, {"set sat 70", "SAT070"},
+        {"set hdcp-in 3 1", "HPI031"}, {"set pip-size 2 3", "PSZ023"}, {"mute", "AUD000"}, {"unmute", "AUD001"},
+        {"label 3  two  words", "LAI3 two  words"}, {"send LAI1a b", "LAI1a b"}, {"save 4", "SAV004"},
+        {"swap 3", "error"}, {"route 5 1", "error"}, {"set bri 5 10", "error"}, {"set nothing 1", "error"},
+        {"set mode x", "error"}, {"label 0 x", "error"}, {"bogus", "error"}, {"", "-"}, {"ext", "ext"},
+        {"state", "state"}, {"quit", "quit"}};
+    for (const auto& [line, want] : rows) {
+        const ConsoleAction a = parse_console_line(QString::fromLatin1(line));
+        const QString got = a.kind == ConsoleAction::Device  ? QString::fromLatin1(a.commands.join('|'))
+                            : a.kind == ConsoleAction::Error ? "error"
+                            : QStringList{"", "ext", "state", "help", "quit", "-"}.value(a.kind);
+        QCOMPARE(QString(line) + " -> " + got, QString(line) + " -> " + want);
+    }
+    const char* const listen[][2] = {{"127.0.0.1:0", "127.0.0.1 0"}, {":2400", "127.0.0.1 2400"},
+                                     {"2500", "127.0.0.1 2500"},     {"[::1]:23", "::1 23"},
+                                     {"::1", "error"},               {"[::1]23", "error"},
+                                     {"host:65536", "error"},        {"host:x", "error"}};
+    for (const auto& [text, want] : listen) {
+        ListenAddress l;
+        QString why;
+        const QString got = parse_listen(text, &l, &why) ? l.host + ' ' + QString::number(l.port) : "error";
+        QCOMPARE(QString(text) + " -> " + got, QString(text) + " -> " + want);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestModel)
