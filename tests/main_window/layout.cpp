@@ -68,50 +68,37 @@ class LayoutTest : public QObject {
     Q_OBJECT
 private slots:
     void sample_controls() {
-        const struct { const char *name, *cls, *parent; QRect at; const char* caption; } rows[] = {
-            {"cmd_refresh", "tavrin::ColorButton", "frm_main", {4, 4, 73, 27}, "Refresh"},
-            {"cmd_keypad", "tavrin::ColorButton", "frm_main", {90, 4, 101, 23}, "Keyboard"},
-            {"fra_btn", "QGroupBox", "frm_main", {90, 6, 755, 141}, ""},
-            {"img_start", "tavrin::ImageBox", "fra_btn", {2, 0, 170, 13}, ""},
-            {"cmd_mode(2)", "tavrin::ColorButton", "fra_btn", {248, 0, 79, 29}, "Dual PoP"},
-            {"cmd_out(3)", "tavrin::ColorButton", "fra_btn", {370, 34, 91, 33}, "C"},
-            {"sha_out_c_in(2)", "tavrin::ShapeWidget", "fra_btn", {416, 72, 39, 31}, ""},
-            {"lab_out_c_in(2)", "tavrin::ClickLabel", "fra_btn", {418, 74, 35, 28}, "2"},
-            {"cmd_menu_ok", "tavrin::ColorButton", "fra_btn", {52, 62, 49, 37}, ""},
-            {"cbo_output", "QComboBox", "fra_btn", {652, 114, 101, 25}, ""},
-            {"fra_rs232", "QGroupBox", "frm_main", {666, 0, 177, 113}, "Control Interface"},
-            {"opt_interface(1)", "QRadioButton", "fra_rs232", {86, 20, 83, 19}, "Ethernet"},
-            {"cmd_disconn_eth", "tavrin::ColorButton", "fra_rs232", {90, 42, 81, 27}, "Disconnect"},
-            {"txt_ip", "QLineEdit", "fra_rs232", {38, 76, 131, 23}, ""},
-            {"fra_quad", "QGroupBox", "frm_main", {6, 162, 119, 105}, "Quad Audio"},
-            {"opt_quad(4)", "QRadioButton", "fra_quad", {66, 70, 41, 21}, "Q4"},
-            {"hsr_bezel_h", "tavrin::VbSlider", "fra_bezel", {86, 40, 69, 25}, ""},
-            {"txt_bezel_h", "QLineEdit", "fra_bezel", {102, 40, 37, 25}, ""},
-            {"opt_audio(3)", "QRadioButton", "fra_audio", {6, 42, 89, 21}, "Bitstream"},
-            {"fra_hue", "QGroupBox", "fra_pic", {398, 4, 123, 145}, "Hue"},
-            {"lab_hue(4)", "tavrin::ClickLabel", "fra_hue", {4, 110, 43, 25}, "Out D"},
-            {"hsr_hue(4)", "tavrin::VbSlider", "fra_hue", {46, 110, 69, 25}, ""},
-            {"cmd_pic_refresh", "tavrin::ColorButton", "fra_pic", {450, 154, 73, 23}, "Refresh"},
-            {"lab_aspect", "tavrin::ClickLabel", "frm_main", {10, 274, 53, 33}, "Aspect\nRatio"},
-            {"cmd_save(4)", "tavrin::ColorButton", "fra_recall_save", {450, 28, 61, 29}, "Save 4"},
-            {"cmd_get_ip", "tavrin::ColorButton", "frm_main", {528, 346, 73, 25}, "Get IP"},
-            {"txt_ver2", "QLineEdit", "frm_main", {810, 406, 30, 26}, ""},
-            {"txt_cmd", "QPlainTextEdit", "frm_main", {10, 440, 789, 163}, ""},
-            {"cmd_clear", "tavrin::ColorButton", "frm_main", {804, 440, 43, 37}, "清"},
+        // Name, kind, container, x y width height, caption.
+        const char* const rows[] = {
+            "cmd_refresh ColorButton frm_main 4 4 73 27 Refresh",
+            "cmd_keypad ColorButton frm_main 90 4 101 23 Keyboard", "fra_btn QGroupBox frm_main 90 6 755 141 ",
+            "img_start ImageBox fra_btn 2 0 170 13 ", "cmd_mode(2) ColorButton fra_btn 248 0 79 29 Dual PoP",
+            "cmd_out(3) ColorButton fra_btn 370 34 91 33 C", "sha_out_c_in(2) ShapeWidget fra_btn 416 72 39 31 ",
+            "lab_out_c_in(2) ClickLabel fra_btn 418 74 35 28 2", "cmd_menu_ok ColorButton fra_btn 52 62 49 37 ",
+            "cbo_output QComboBox fra_btn 652 114 101 25 ",
+            "fra_rs232 QGroupBox frm_main 666 0 177 113 Control Interface",
+            "opt_interface(1) QRadioButton fra_rs232 86 20 83 19 Ethernet",
+            "cmd_disconn_eth ColorButton fra_rs232 90 42 81 27 Disconnect",
+            "txt_ip QLineEdit fra_rs232 38 76 131 23 ", "fra_quad QGroupBox frm_main 6 162 119 105 Quad Audio",
+            "opt_quad(4) QRadioButton fra_quad 66 70 41 21 Q4", "hsr_bezel_h VbSlider fra_bezel 86 40 69 25 ",
+            "txt_bezel_h QLineEdit fra_bezel 102 40 37 25 ",
+            "opt_audio(3) QRadioButton fra_audio 6 42 89 21 Bitstream", "fra_hue QGroupBox fra_pic 398 4 123 145 Hue",
+            "lab_hue(4) ClickLabel fra_hue 4 110 43 25 Out D", "hsr_hue(4) VbSlider fra_hue 46 110 69 25 ",
+            "cmd_pic_refresh ColorButton fra_pic 450 154 73 23 Refresh",
+            "lab_aspect ClickLabel frm_main 10 274 53 33 Aspect\nRatio",
+            "cmd_save(4) ColorButton fra_recall_save 450 28 61 29 Save 4",
+            "cmd_get_ip ColorButton frm_main 528 346 73 25 Get IP", "txt_ver2 QLineEdit frm_main 810 406 30 26 ",
+            "txt_cmd QPlainTextEdit frm_main 10 440 789 163 ", "cmd_clear ColorButton frm_main 804 440 43 37 清",
         };
         FrmMain w(QStringLiteral("/nowhere"));
-        for (const auto& r : rows) {
-            QWidget* c = w.control(QLatin1String(r.name));
-            const QString got = QStringLiteral("%1 in %2 at %3,%4 %5x%6 \"%7\"")
-                                    .arg(c->inherits(r.cls) ? r.cls : c->metaObject()->className(),
+        for (const char* row : rows) {
+            QWidget* c = w.control(QString::fromUtf8(row).section(' ', 0, 0));
+            const QString got = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 ")
+                                    .arg(c->objectName(), QString(c->metaObject()->className()).remove("tavrin::"),
                                          c->parentWidget()->objectName())
-                                    .arg(c->x()).arg(c->y()).arg(c->width()).arg(c->height())
-                                    .arg(caption_of(c));
-            const QString want = QStringLiteral("%1 in %2 at %3,%4 %5x%6 \"%7\"")
-                                     .arg(r.cls, r.parent)
-                                     .arg(r.at.x()).arg(r.at.y()).arg(r.at.width()).arg(r.at.height())
-                                     .arg(QString::fromUtf8(r.caption));
-            QCOMPARE(QString(r.name) + ": " + got, QString(r.name) + ": " + want);
+                                    .arg(c->x()).arg(c->y()).arg(c->width()).arg(c->height()) +
+                                caption_of(c);
+            QCOMPARE(got, QString::fromUtf8(row));
         }
         const struct { const char* name; const char* family; double points; bool bold; } fonts[] = {
             {"cmd_refresh", "Arial", 9, false},   {"cmd_mode(2)", "Arial", 9.75, true},
