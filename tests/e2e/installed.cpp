@@ -1,8 +1,10 @@
-// The panel as installed: `cmake --install` into a temporary prefix, the
-// installed program started from there (offscreen) with its pictures and
-// resolution list in share/tavrin4x, and ended the ways a session ends a
-// program: signals, and the display going away. Each time the settings file
-// must have been written as at a window close.
+// The programs as installed: `cmake --install` into a temporary prefix, their
+// command lines as an operator uses them (--help and --version answer even
+// without a display, a wrong option or a traffic log that cannot be written
+// stops the panel before it starts), and the installed panel started from
+// there (offscreen) with its pictures and resolution list in share/tavrin4x,
+// ended the ways a session ends a program: signals, and the display going
+// away. Each time the settings file must have been written as at a window close.
 
 #include <QDir>
 #include <QFile>
@@ -51,7 +53,7 @@ void start_panel(QProcess& panel, const QString& prefix, const QProcessEnvironme
     panel.setProcessEnvironment(env);
     panel.start(prefix + "/bin/tavrin4x", {});
     QVERIFY(panel.waitForStarted(10000));
-    QVERIFY2(wait_until_ready(panel), panel.readAllStandardError().constData());
+    QVERIFY(wait_until_ready(panel));
 }
 
 }  // namespace
@@ -72,6 +74,32 @@ private slots:
                                  "share/icons/hicolor/256x256/apps/tavrin4x.png"})
             QVERIFY2(QFileInfo::exists(prefix_.filePath(QLatin1String(file))), file);
         QVERIFY(!QFileInfo::exists(prefix_.filePath("bin/output_reso.txt")));  // the data is only in share/
+    }
+
+    void command_lines() {
+        const QString unwritable = prefix_.filePath(QStringLiteral("no/such/folder/traffic.log"));
+        const struct { const char* exe; QStringList args; bool display; int code; QString out_has, err_has; } rows[] = {
+            {"tavrin4x", {"--help"}, false, 0, "--traffic-log <file>", ""},
+            {"tavrin4x", {"--help-all"}, false, 0, "--traffic-log <file>", ""},
+            {"tavrin4x", {"--version"}, false, 0, "tavrin4x 3.0\n", ""},
+            {"tavrin4x", {"--bogus"}, true, 2, "", "Unknown option 'bogus'"},
+            {"tavrin4x", {"--traffic-log", unwritable}, true, 2, "", "cannot open the traffic log " + unwritable},
+            {"tavrin4x-sim", {"--version"}, false, 0, "tavrin4x-sim 3.0\n", ""},
+        };
+        for (const auto& row : rows) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QLatin1String(name));
+            if (row.display) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            p.setProcessEnvironment(env);
+            p.start(prefix_.filePath("bin/") + row.exe, row.args);
+            QVERIFY(p.waitForFinished(30000));
+            const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+            const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+            const QString what = row.args.join(' ') + " -> " + out + " | " + err;
+            QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == row.code, qPrintable(what));
+            QVERIFY2(out.contains(row.out_has) && err.contains(row.err_has), qPrintable(what));
+        }
     }
 
     void signals_end_the_installed_panel_with_its_settings_written() {
