@@ -14,23 +14,19 @@ namespace {
 // Every picture slider and box, set without sending.
 void set_all(Rig& r, int value, const QString& text) {
     r.st().cmd_enable = false;
-    for (int k = 0; k < 16; ++k) {
-        r.slider(k % 4, k / 4 + 1)->setValue(value);
-        r.box(k % 4, k / 4 + 1)->setText(text);
-    }
+    for (int k = 0; k < 16; ++k) r.slider(k % 4, k / 4 + 1)->setValue(value), r.box(k % 4, k / 4 + 1)->setText(text);
     r.st().cmd_enable = true;
 }
 // The ten controls a PWR reply enables (device on) or disables (standby).
 bool standby_set_is(Rig& r, bool on) {
-    for (const char* name : {"cmd_hdcp", "cbo_aspect", "fra_btn", "fra_recall_save", "fra_dual_a",
-                             "fra_dual_b", "fra_bezel", "fra_pic", "fra_audio", "fra_quad"})
+    for (const char* name : {"cmd_hdcp", "cbo_aspect", "fra_btn", "fra_recall_save", "fra_dual_a", "fra_dual_b",
+                             "fra_bezel", "fra_pic", "fra_audio", "fra_quad"})
         if (r.c(name)->isEnabled() != on) return false;
     return true;
 }
 // Everything the operator can see, and where the panel thinks it is.
 QStringList snapshot(Rig& r) {
-    QStringList out{
-        QStringLiteral("%1 %2 %3").arg(r.st().cur_mode).arg(r.st().cur_output).arg(r.st().cur_input)};
+    QStringList out{QStringLiteral("%1 %2 %3").arg(r.st().cur_mode).arg(r.st().cur_output).arg(r.st().cur_input)};
     for (QWidget* w : r.w().findChildren<QWidget*>()) {
         if (w->objectName().isEmpty()) continue;  // parts of other widgets, the log's scroll bar
         QString v = w->objectName() + (w->isHidden() ? " hidden" : "");
@@ -43,18 +39,7 @@ QStringList snapshot(Rig& r) {
     }
     return out;
 }
-
-struct PictureCase {
-    const char* name;
-    int mode, group, row, value;
-    const char* wire;
-};
-// clang-format off
-const PictureCase kPicture[] = {
-    {"Matrix con row 3 is the one value", 1, 1, 3, 77, "CON077"}, {"Matrix sat 100", 1, 3, 1, 100, "SAT100"},
-    {"Dual PoP sat row 1 at 0", 2, 3, 1, 0, "SAT000"},            {"TV Wall hue row 3 at 50", 3, 2, 3, 50, "HUE450"},
-    {"Dual PiP sat row 4 at 100", 4, 3, 4, 100, "SAT700"},        {"Quad bri row 4 at 9", 5, 0, 4, 9, "BRI609"}};
-// clang-format on
+QString file_of(Rig& r, const char* button) { return r.c<ColorButton>(button)->picture_file().section('/', -1); }
 
 const QStringList kHead{"VER999", "VR2999", "AUA999", "AUB999", "AUD999", "AUE999", "AUQ999", "BEH999",
                         "BEV999", "BEZ999", "BEH998", "BEV998", "LCK999", "PWR999", "RES999", "MOD999"};
@@ -64,369 +49,305 @@ const QStringList kHead{"VER999", "VR2999", "AUA999", "AUB999", "AUD999", "AUE99
 class ControlsTest : public QObject {
     Q_OBJECT
 private slots:
-    void picture_both_ways_data();
-    void picture_both_ways();
-    void change_dropped_while_waiting();
-    void picture_reset();
-    void reply_never_sends_back();
-    void wheel_needs_focus();
-    void power_and_factory_reset();
-    void power_click_that_does_not_go_out();
-    void lock_toggles_from_254();
-    void audio();
-    void bezel();
-    void full_refresh_data();
-    void full_refresh();
-    void replies_naming_nothing_data();
-    void replies_naming_nothing();
-};
-
-void ControlsTest::picture_both_ways_data() {
-    QTest::addColumn<int>("k");
-    for (int k = 0; k < int(std::size(kPicture)); ++k)
-        QTest::newRow(kPicture[k].name) << k;
-}
-
-void ControlsTest::picture_both_ways() {
-    QFETCH(int, k);
-    const PictureCase& c = kPicture[k];
-    Rig rig(Device::On);
-    rig.both("MOD00" + QByteArray::number(c.mode));
-    set_all(rig, 7, "old");
-    rig.device.answer(c.wire, QByteArray(c.wire) + '\r', 5);  // the echo comes a little later, unasked
-    rig.slider(c.group, c.row)->setValue(c.value);
-    QCOMPARE(rig.box(c.group, c.row)->text(), QString::number(c.value));  // the user's value, no blank
-    QCOMPARE(rig.take_received(), QStringList{c.wire});
-    rig.st().cmd_enable = false;  // as before start-up has finished: the handler sets it
-    rig.platform.advance(10);
-    const int shown = c.mode == 1 ? 1 : c.row;  // Matrix has one value, shown in row 1
-    QCOMPARE(rig.box(c.group, shown)->text(), QStringLiteral(" %1").arg(c.value));
-    QCOMPARE(rig.slider(c.group, shown)->value(), c.value);
-    QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
-}
-
-void ControlsTest::change_dropped_while_waiting() {
-    // While another exchange waits for its answer a slider change is dropped;
-    // slider and box go back to what they showed, as the device kept it.
-    using Move = void (*)(VbSlider*);
-    const std::tuple<const char*, const char*, const char*, QByteArray, Move> rows[] = {
-        {"MOD001", "hsr_bri(1)", "txt_bri(1)", "BRI040",
-         [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderSingleStepAdd); }},
-        {"MOD005", "hsr_con(3)", "txt_con(3)", "CON440",
-         [](VbSlider* s) { s->setSliderDown(true), s->setValue(45), s->setValue(47), s->setSliderDown(false); }},
-        {"MOD003", "hsr_bezel_h", "txt_bezel_h", "BEH040",
-         [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderPageStepSub); }}};
-    for (const auto& [mode, slider_name, box_name, reported, move] : rows) {
-        Rig rig(Device::On);
-        rig.both(mode);
-        rig.reply(reported);
-        auto* slider = rig.c<VbSlider>(slider_name);
-        auto* box = rig.c<QLineEdit>(box_name);
-        QVERIFY(slider->value() == 40 && box->text() == " 40");
-        const auto device_step = rig.platform.on_pump;
-        bool moved = false;
-        rig.platform.on_pump = [&] {
-            device_step();
-            if (rig.link().awaiting_reply && !std::exchange(moved, true)) move(slider);
-        };
-        QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton);
-        rig.platform.on_pump = device_step;
-        QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
-        QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
-        move(slider);  // with nothing waiting it goes out
-        QVERIFY2(rig.take_received().size() == 1 && slider->value() != 40, slider_name);
-    }
-}
-
-void ControlsTest::picture_reset() {
-    // Matrix resets row 1 only; without the device's answer nothing is reset.
-    const std::tuple<int, const char*, int> cases[] = {{1, "", 1}, {5, "", 4}, {5, "RST002", 0}};
-    for (const auto& [mode, silent, rows] : cases) {
-        Rig rig(Device::On);
-        rig.both("MOD00" + QByteArray::number(mode));
-        set_all(rig, 13, "13");
-        rig.silent << silent;
-        QTest::mouseClick(rig.c<QPushButton>("cmd_pic_reset"), Qt::LeftButton);
-        rig.platform.advance(5);
-        QCOMPARE(rig.take_received(), QStringList{"RST002"});  // the sliders' moves send nothing
-        for (int k = 0; k < 16; ++k) {
-            QCOMPARE(rig.box(k % 4, k / 4 + 1)->text(), QString(k / 4 < rows ? "50" : "13"));
-            QCOMPARE(rig.slider(k % 4, k / 4 + 1)->value(), k / 4 < rows ? 50 : 13);
+    void picture_both_ways() {
+        // The slider's own box shows the value at once; the device's echo, a
+        // little later and unasked, lands in the row it names (Matrix: row 1).
+        const struct { int mode, group, row, value; const char* wire; } rows[] = {
+            {1, 1, 3, 77, "CON077"}, {1, 3, 1, 100, "SAT100"}, {2, 3, 1, 0, "SAT000"},
+            {3, 2, 3, 50, "HUE450"}, {4, 3, 4, 100, "SAT700"}, {5, 0, 4, 9, "BRI609"}};
+        for (const auto& c : rows) {
+            Rig rig(Device::On);
+            rig.both("MOD00" + QByteArray::number(c.mode));
+            set_all(rig, 7, "old");
+            rig.device.answer(c.wire, QByteArray(c.wire) + '\r', 5);
+            rig.slider(c.group, c.row)->setValue(c.value);
+            QCOMPARE(rig.box(c.group, c.row)->text(), QString::number(c.value));
+            QCOMPARE(rig.take_received(), QStringList{c.wire});
+            rig.st().cmd_enable = false;  // as before start-up has finished: the handler sets it
+            rig.platform.advance(10);
+            const int shown = c.mode == 1 ? 1 : c.row;
+            QCOMPARE(rig.box(c.group, shown)->text() + '/' + QString::number(rig.slider(c.group, shown)->value()),
+                     QStringLiteral(" %1/%1").arg(c.value));
+            QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
         }
     }
-}
 
-void ControlsTest::reply_never_sends_back() {
-    Rig rig(Device::On);
-    rig.both("MOD005");
-    set_all(rig, 20, "20");
-    // While a reply handler holds cmd_enable false and pumps, the operator
-    // steps contrast row 2: that change must send nothing and leave its box.
-    int pumps_inside = 0;
-    const auto device_step = rig.platform.on_pump;
-    rig.platform.on_pump = [&] {
-        device_step();
-        if (!rig.st().cmd_enable && pumps_inside++ == 0)
-            rig.slider(1, 2)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    };
-    rig.reply("BRI260");
-    QVERIFY(pumps_inside > 0);
-    QCOMPARE(rig.slider(1, 2)->value(), 21);                // the step happened ...
-    QCOMPARE(rig.box(1, 2)->text(), QStringLiteral("20"));  // ... but was not taken as a user change
-    QCOMPARE(rig.slider(0, 2)->value(), 60);
-    QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
-    rig.slider(1, 2)->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // outside it sends
-    QCOMPARE(rig.take_received(), QStringList{"CON222"});
-}
-
-void ControlsTest::wheel_needs_focus() {
-    // A wheel notch passing over a list or slider changes nothing until the
-    // operator has clicked or tabbed to it.
-    Rig rig(Device::On);
-    rig.w().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
-    for (const char* r : {"RES003", "ASP002", "BRI050", "BEH050"})
-        rig.reply(r);
-    const std::pair<const char*, const char*> rows[] = {
-        {"cbo_output", "RES"}, {"cbo_aspect", "ASP"}, {"hsr_bri(1)", "BRI"}, {"hsr_bezel_h", "BEH"}};
-    for (const auto& [name, code] : rows) {
-        QWidget* w = rig.c(name);
-        const char* value = qobject_cast<QComboBox*>(w) ? "currentIndex" : "value";
-        const QVariant before = w->property(value);
-        const auto notch = [w] {
-            const QPointF at(w->width() / 2.0, w->height() / 2.0);
-            QWheelEvent e(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
-            QSpontaneKeyEvent::setSpontaneous(&e);  // as from the mouse itself
-            qApp->notify(w, &e);
-        };
-        notch();
-        QVERIFY2(rig.take_received().isEmpty() && w->property(value) == before, name);
-        w->setFocus(Qt::TabFocusReason);
-        notch();
-        const QStringList sent = rig.take_received();
-        QVERIFY2(sent.size() == 1 && sent[0].startsWith(code) && w->property(value) != before, name);
+    void change_dropped_while_waiting() {
+        // While another exchange waits for its answer a slider change is dropped;
+        // slider and box go back to what they showed, as the device kept it.
+        using Move = void (*)(VbSlider*);
+        const std::tuple<const char*, const char*, const char*, QByteArray, Move> rows[] = {
+            {"MOD001", "hsr_bri(1)", "txt_bri(1)", "BRI040",
+             [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderSingleStepAdd); }},
+            {"MOD005", "hsr_con(3)", "txt_con(3)", "CON440",
+             [](VbSlider* s) { s->setSliderDown(true), s->setValue(45), s->setValue(47), s->setSliderDown(false); }},
+            {"MOD003", "hsr_bezel_h", "txt_bezel_h", "BEH040",
+             [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderPageStepSub); }}};
+        for (const auto& [mode, slider_name, box_name, reported, move] : rows) {
+            Rig rig(Device::On);
+            rig.both(mode);
+            rig.reply(reported);
+            auto* slider = rig.c<VbSlider>(slider_name);
+            auto* box = rig.c<QLineEdit>(box_name);
+            QVERIFY(slider->value() == 40 && box->text() == " 40");
+            const bool moved = rig.once_during([&] { QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton); },
+                                               [&] { return rig.link().awaiting_reply; }, [&] { move(slider); });
+            QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
+            QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
+            move(slider);  // with nothing waiting it goes out
+            QVERIFY2(rig.take_received().size() == 1 && slider->value() != 40, slider_name);
+        }
     }
-}
 
-void ControlsTest::power_and_factory_reset() {
-    Rig rig;
-    auto* pwr = rig.c<ColorButton>("cmd_pwr");
-    QVERIFY(rig.st().pwr_state == 254 && standby_set_is(rig, false));
-    rig.silent << "PWR001";
-    QTest::mouseClick(pwr, Qt::LeftButton);  // asks for on, then waits for the device to say so
-    QVERIFY(!pwr->isEnabled());
-    QCOMPARE(pwr->picture_file(), rig.bmp("power_none.bmp"));
-    QCOMPARE(rig.c<ColorButton>("cmd_mute")->picture_file(), rig.bmp("speaker_on.bmp"));
-    rig.reply("PWR000");  // standby instead: the button must not lock itself out
-    QVERIFY(pwr->isEnabled() && standby_set_is(rig, false));
-    QCOMPARE(pwr->picture_file(), rig.bmp("power_standby.bmp"));
-    rig.reply("PWR001");
-    QVERIFY(pwr->isEnabled() && standby_set_is(rig, true));
-    QCOMPARE(pwr->picture_file(), rig.bmp("power_on.bmp"));
-    rig.silent.clear();
-    QTest::mouseClick(pwr, Qt::LeftButton);
-    QCOMPARE(rig.take_received(), (QStringList{"PWR001", "PWR000"}));
-    QCOMPARE(pwr->picture_file(), rig.bmp("power_standby.bmp"));
-    QVERIFY(standby_set_is(rig, false));
-    for (const char* name :
-         {"cmd_pwr", "cmd_refresh", "cmd_fact_reset", "opt_interface(0)", "opt_interface(1)"})
-        QVERIFY2(rig.c(name)->isEnabled(), name);
-    // Factory reset stays disabled until any PWR reply, or its own answer, comes.
-    rig.silent << "RST001";
-    auto* fact = rig.c("cmd_fact_reset");
-    const std::pair<const char*, bool> replies[] = {
-        {"PWR000", false}, {"PWR001", true}, {"PWR002", true}, {"PWR00x", false}, {"RST001", false}};
-    for (const auto& [reply, on] : replies) {
+    void picture_reset() {
+        // Matrix resets row 1 only; without the device's answer nothing is reset.
+        for (const auto& [mode, silent, rows] : {std::tuple{1, "", 1}, {5, "", 4}, {5, "RST002", 0}}) {
+            Rig rig(Device::On);
+            rig.both("MOD00" + QByteArray::number(mode));
+            set_all(rig, 13, "13");
+            rig.silent << silent;
+            QTest::mouseClick(rig.c<QPushButton>("cmd_pic_reset"), Qt::LeftButton);
+            rig.platform.advance(5);
+            QCOMPARE(rig.take_received(), QStringList{"RST002"});  // the sliders' moves send nothing
+            for (int k = 0; k < 16; ++k)
+                QCOMPARE(rig.box(k % 4, k / 4 + 1)->text() + '/' + QString::number(rig.slider(k % 4, k / 4 + 1)->value()),
+                         QString(k / 4 < rows ? "50/50" : "13/13"));
+        }
+    }
+
+    void reply_never_sends_back() {
+        // While a reply handler holds cmd_enable false and pumps, the operator
+        // steps contrast row 2: that change must send nothing and leave its box.
+        Rig rig(Device::On);
+        rig.both("MOD005");
+        set_all(rig, 20, "20");
+        QVERIFY(rig.once_during([&] { rig.reply("BRI260"); }, [&] { return !rig.st().cmd_enable; },
+                                [&] { rig.slider(1, 2)->triggerAction(QAbstractSlider::SliderSingleStepAdd); }));
+        QCOMPARE(rig.slider(1, 2)->value(), 21);                // the step happened ...
+        QCOMPARE(rig.box(1, 2)->text(), QStringLiteral("20"));  // ... but was not taken as a user change
+        QCOMPARE(rig.slider(0, 2)->value(), 60);
+        QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
+        rig.slider(1, 2)->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // outside it sends
+        QCOMPARE(rig.take_received(), QStringList{"CON222"});
+    }
+
+    void wheel_needs_focus() {
+        // A wheel notch passing over a list or slider changes nothing until the
+        // operator has clicked or tabbed to it.
+        Rig rig(Device::On);
+        rig.w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
+        for (const char* r : {"RES003", "ASP002", "BRI050", "BEH050"}) rig.reply(r);
+        for (const auto& [name, code] : {std::pair{"cbo_output", "RES"}, {"cbo_aspect", "ASP"}, {"hsr_bri(1)", "BRI"},
+                                         {"hsr_bezel_h", "BEH"}}) {
+            QWidget* w = rig.c(name);
+            const char* value = qobject_cast<QComboBox*>(w) ? "currentIndex" : "value";
+            const QVariant before = w->property(value);
+            const auto notch = [w] {
+                const QPointF at(w->width() / 2.0, w->height() / 2.0);
+                QWheelEvent e(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                QSpontaneKeyEvent::setSpontaneous(&e);  // as from the mouse itself
+                qApp->notify(w, &e);
+            };
+            notch();
+            QVERIFY2(rig.take_received().isEmpty() && w->property(value) == before, name);
+            w->setFocus(Qt::TabFocusReason);
+            notch();
+            const QStringList sent = rig.take_received();
+            QVERIFY2(sent.size() == 1 && sent[0].startsWith(code) && w->property(value) != before, name);
+        }
+    }
+
+    void power_and_factory_reset() {
+        Rig rig;
+        auto* pwr = rig.c<ColorButton>("cmd_pwr");
+        QVERIFY(rig.st().pwr_state == 254 && standby_set_is(rig, false));
+        rig.silent << "PWR001";
+        QTest::mouseClick(pwr, Qt::LeftButton);  // asks for on, then waits for the device to say so
+        QVERIFY(!pwr->isEnabled());
+        QCOMPARE(file_of(rig, "cmd_pwr") + ' ' + file_of(rig, "cmd_mute"), "power_none.bmp speaker_on.bmp");
+        rig.reply("PWR000");  // standby instead: the button must not lock itself out
+        QVERIFY(pwr->isEnabled() && standby_set_is(rig, false) && file_of(rig, "cmd_pwr") == "power_standby.bmp");
+        rig.reply("PWR001");
+        QVERIFY(pwr->isEnabled() && standby_set_is(rig, true) && file_of(rig, "cmd_pwr") == "power_on.bmp");
+        rig.silent.clear();
+        QTest::mouseClick(pwr, Qt::LeftButton);
+        QCOMPARE(rig.take_received(), (QStringList{"PWR001", "PWR000"}));
+        QVERIFY(standby_set_is(rig, false) && file_of(rig, "cmd_pwr") == "power_standby.bmp");
+        for (const char* name : {"cmd_pwr", "cmd_refresh", "cmd_fact_reset", "opt_interface(0)", "opt_interface(1)"})
+            QVERIFY2(rig.c(name)->isEnabled(), name);
+        // Factory reset stays disabled until any PWR reply, or its own answer,
+        // comes; with the link down nothing goes out and it stays usable.
+        rig.silent << "RST001";
+        auto* fact = rig.c("cmd_fact_reset");
+        for (const auto& [reply, on] : {std::pair{"PWR000", false}, {"PWR001", true}, {"PWR002", true},
+                                        {"PWR00x", false}, {"RST001", false}}) {
+            QTest::mouseClick(fact, Qt::LeftButton);
+            QVERIFY(!fact->isEnabled());
+            rig.reply(reply);
+            QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
+        }
+        QCOMPARE(rig.take_received(), QStringList(5, "RST001"));
+        rig.link().rs232_open = false;
         QTest::mouseClick(fact, Qt::LeftButton);
-        QVERIFY(!fact->isEnabled());
-        rig.reply(reply);
-        QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
+        QVERIFY(fact->isEnabled());
     }
-    QCOMPARE(rig.take_received(), QStringList(5, "RST001"));
-}
 
-void ControlsTest::power_click_that_does_not_go_out() {
-    // Link down, or another exchange waiting: nothing of the click remains, so
-    // the next one still asks for the opposite of what the device reported.
-    for (const char* reported : {"", "PWR000", "PWR001"}) {
-        for (bool link_down : {true, false}) {
-            Rig rig;
-            if (*reported) rig.reply(reported);
-            auto* pwr = rig.c<ColorButton>("cmd_pwr");
-            auto* mute = rig.c<ColorButton>("cmd_mute");
-            const QString file = pwr->picture_file(), mute_file = mute->picture_file();
-            const QImage image = pwr->picture();
-            const int16_t state = rig.st().pwr_state;
-            const QByteArray row = QByteArray(reported) + (link_down ? " link down" : " busy");
-            if (link_down) {
-                rig.link().rs232_open = false;
-                QTest::mouseClick(pwr, Qt::LeftButton);
-                rig.link().rs232_open = true;
-            } else {
-                const auto device_step = rig.platform.on_pump;
-                bool clicked = false;
-                rig.platform.on_pump = [&] {
-                    device_step();
-                    if (rig.link().awaiting_reply && !std::exchange(clicked, true))
-                        QTest::mouseClick(pwr, Qt::LeftButton);
-                };
-                QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton);
-                rig.platform.on_pump = device_step;
-                QVERIFY2(clicked, row);
+    void power_click_that_does_not_go_out() {
+        // Link down, or another exchange waiting: nothing of the click remains, so
+        // the next one still asks for the opposite of what the device reported.
+        for (const char* reported : {"", "PWR000", "PWR001"}) {
+            for (bool link_down : {true, false}) {
+                Rig rig;
+                if (*reported) rig.reply(reported);
+                auto* pwr = rig.c<ColorButton>("cmd_pwr");
+                const QString file = pwr->picture_file(), mute = file_of(rig, "cmd_mute");
+                const QImage image = pwr->picture();
+                const int16_t state = rig.st().pwr_state;
+                const QByteArray row = QByteArray(reported) + (link_down ? " link down" : " busy");
+                const auto click = [&] { QTest::mouseClick(pwr, Qt::LeftButton); };
+                if (link_down) {
+                    rig.link().rs232_open = false;
+                    click();
+                    rig.link().rs232_open = true;
+                } else {
+                    QVERIFY2(rig.once_during([&] { QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton); },
+                                             [&] { return rig.link().awaiting_reply; }, click),
+                             row);
+                }
+                QVERIFY2(pwr->isEnabled() && rig.st().pwr_state == state, row);
+                QVERIFY2(pwr->picture_file() == file && pwr->picture() == image && file_of(rig, "cmd_mute") == mute, row);
+                rig.take_received();
+                click();
+                QCOMPARE(rig.take_received(), QStringList{state == 1 ? "PWR000" : "PWR001"});
             }
-            QVERIFY2(pwr->isEnabled() && rig.st().pwr_state == state, row);
-            QVERIFY2(pwr->picture_file() == file && pwr->picture() == image && mute->picture_file() == mute_file, row);
-            rig.take_received();
-            QTest::mouseClick(pwr, Qt::LeftButton);
-            QCOMPARE(rig.take_received(), QStringList{state == 1 ? "PWR000" : "PWR001"});
         }
     }
-}
 
-void ControlsTest::lock_toggles_from_254() {
-    Rig rig(Device::On);
-    auto* lock = rig.c<ColorButton>("cmd_lock");
-    QCOMPARE(rig.st().lock_state, int16_t(254));
-    const QImage design = lock->picture();
-    rig.silent << "LCK001"
-               << "LCK000";
-    QTest::mouseClick(lock, Qt::LeftButton);  // from 254: asks to lock
-    QCOMPARE(lock->picture(), design);        // the click paints nothing
-    rig.reply("LCK000");                      // but the device reports unlocked
-    QCOMPARE(lock->picture_file(), rig.bmp("unlock.bmp"));
-    QTest::mouseClick(lock, Qt::LeftButton);
-    rig.reply("LCK001");
-    QCOMPARE(lock->picture_file(), rig.bmp("lock.bmp"));
-    QTest::mouseClick(lock, Qt::LeftButton);
-    QCOMPARE(rig.take_received(), (QStringList{"LCK001", "LCK001", "LCK000"}));
-}
-
-void ControlsTest::audio() {
-    Rig rig(Device::On);
-    const std::tuple<const char*, const char*, int, int> groups[] = {{"opt_audio", "AUE", 0, 4},
-                                                                     {"opt_da", "AUA", 1, 2},
-                                                                     {"opt_db", "AUB", 1, 2},
-                                                                     {"opt_quad", "AUQ", 1, 4}};
-    QStringList expected;  // the echoes and the reports below send nothing back
-    for (const auto& [group, code, first, last] : groups) {
-        for (int i = first; i <= last; ++i) {
-            QTest::mouseClick(rig.c<QRadioButton>(group, i), Qt::LeftButton);
-            expected << code + Link::Pad3(i);
+    void toggles_ask_for_the_opposite() {
+        // Lock and mute: from "nothing reported" the first click asks for lock or
+        // sound on; the picture follows the device's report, never the click.
+        Rig rig(Device::On);
+        for (const auto& [button, code, on, off] : {std::tuple{"cmd_lock", "LCK", "lock.bmp", "unlock.bmp"},
+                                                    {"cmd_mute", "AUD", "speaker_on.bmp", "speaker_off.bmp"}}) {
+            auto* b = rig.c<ColorButton>(button);
+            const QImage design = b->picture();
+            rig.silent = QStringList{code + QString("001"), code + QString("000")};
+            rig.st().cmd_enable = false;  // they send regardless
+            QTest::mouseClick(b, Qt::LeftButton);
+            QVERIFY2(b->picture() == design, button);
+            rig.reply(code + QByteArray("000"));  // but the device reports off
+            QCOMPARE(file_of(rig, button), QString(off));
+            QTest::mouseClick(b, Qt::LeftButton);
+            rig.reply(code + QByteArray("001"));
+            QCOMPARE(file_of(rig, button), QString(on));
+            QTest::mouseClick(b, Qt::LeftButton);
+            QCOMPARE(rig.take_received(), (QStringList{code + QString("001"), code + QString("001"), code + QString("000")}));
+            rig.st().cmd_enable = true;
         }
-        rig.reply(code + Link::Pad3(first).toLatin1());  // reported from the device's front panel
-        QVERIFY(rig.c<QRadioButton>(group, first)->isChecked());
     }
-    auto* mute = rig.c<ColorButton>("cmd_mute");
-    QCOMPARE(rig.st().audio_state, int16_t(254));
-    rig.st().cmd_enable = false;  // mute sends regardless
-    QTest::mouseClick(mute, Qt::LeftButton);
-    QCOMPARE(mute->picture_file(), rig.bmp("speaker_on.bmp"));
-    QTest::mouseClick(mute, Qt::LeftButton);
-    QCOMPARE(mute->picture_file(), rig.bmp("speaker_off.bmp"));
-    QTest::mouseClick(mute, Qt::LeftButton);
-    rig.reply("AUD000");  // muted at the device
-    QCOMPARE(mute->picture_file(), rig.bmp("speaker_off.bmp"));
-    QTest::mouseClick(mute, Qt::LeftButton);
-    QCOMPARE(rig.take_received(), (expected + QStringList{"AUD001", "AUD000", "AUD001", "AUD001"}));
-}
 
-void ControlsTest::bezel() {
-    Rig rig(Device::On);
-    auto* h = rig.c<VbSlider>("hsr_bezel_h");
-    auto* box = rig.c<QLineEdit>("txt_bezel_h");
-    box->setText(" 12");
-    rig.st().bezel_max_query = true;
-    rig.reply("BEH120");  // a limit: the value and its box stay
-    QVERIFY(h->maximum() == 120 && rig.c<VbSlider>("hsr_bezel_v")->maximum() == 254);
-    QVERIFY(h->value() == 0 && box->text() == " 12" && !rig.st().bezel_max_query);
-    rig.reply("BEH050");
-    QVERIFY(h->value() == 50 && h->maximum() == 120 && box->text() == " 50");
-    rig.st().cmd_enable = false;  // above 254 is no value: nothing changes, cmd_enable included
-    rig.reply("BEH300");
-    QVERIFY(h->value() == 50 && h->maximum() == 120 && !rig.st().cmd_enable);
-    rig.st().bezel_max_query = true;  // a limit below the value pulls the slider and its box down
-    rig.reply("BEH040");
-    QVERIFY(h->value() == 40 && h->maximum() == 40 && box->text() == " 40" && rig.st().cmd_enable);
-    rig.reply("BEZ001");
-    QVERIFY(rig.c<QRadioButton>("opt_bezel_onoff", 1)->isChecked() && h->isEnabled());
-    rig.reply("BEZ000");
-    QVERIFY(rig.c<QRadioButton>("opt_bezel_onoff", 0)->isChecked() && !h->isEnabled());
-    QVERIFY(rig.take_received().isEmpty());
-}
+    void audio_options() {
+        Rig rig(Device::On);
+        QStringList expected;  // the reports below send nothing back
+        for (const auto& [group, code, first, last] : {std::tuple{"opt_audio", "AUE", 0, 4}, {"opt_da", "AUA", 1, 2},
+                                                       {"opt_db", "AUB", 1, 2}, {"opt_quad", "AUQ", 1, 4}}) {
+            for (int i = first; i <= last; ++i) {
+                QTest::mouseClick(rig.c<QRadioButton>(group, i), Qt::LeftButton);
+                expected << code + Link::Pad3(i);
+            }
+            rig.reply(code + Link::Pad3(first).toLatin1());  // reported from the device's front panel
+            QVERIFY(rig.c<QRadioButton>(group, first)->isChecked());
+        }
+        QCOMPARE(rig.take_received(), expected);
+    }
 
-void ControlsTest::full_refresh_data() {
-    QTest::addColumn<QString>("setup");  // device commands before the click
-    QTest::addColumn<bool>("advanced");
-    QTest::addColumn<QString>("silent");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
-    const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
-    const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
-    QTest::newRow("Quad") << "MOD005" << true << "" << quad + pic;
-    QTest::newRow("Quad, compact view") << "MOD005" << false << "" << quad;
-    QTest::newRow("Quad, standby") << "MOD005 PWR000" << true << "" << quad + pic;
-    QTest::newRow("TV Wall") << "MOD003" << true << "" << wall + picture_queries(3);
-    QTest::newRow("Dual PiP") << "MOD004" << true << "" << quad + picture_queries(2);
-    QTest::newRow("Matrix, ASP999 unanswered goes on") << "MOD001" << true << "ASP999" << matrix;
-    QTest::newRow("VER999 unanswered") << "MOD005" << true << "VER999" << QStringList{"VER999"};
-    QTest::newRow("BEH998 unanswered") << "MOD005" << true << "BEH998" << kHead.mid(0, 11);
-    QTest::newRow("MOD999 unanswered") << "MOD005" << true << "MOD999" << kHead;
-    QTest::newRow("OUT999 unanswered") << "MOD005" << true << "OUT999" << kHead + QStringList{"OUT999"};
-    QTest::newRow("TV Wall INP999 unanswered")
-        << "MOD003" << true << "INP999" << kHead + QStringList{"INP999"};
-    QTest::newRow("Matrix HUE999 unanswered") << "MOD001" << true << "HUE999" << matrix.mid(0, 30);
-    QTest::newRow("Quad BRI991 unanswered") << "MOD005" << true << "BRI991" << quad + pic.mid(0, 1);
-    QTest::newRow("Quad CON992 unanswered") << "MOD005" << true << "CON992" << quad + pic.mid(0, 6);
-    QTest::newRow("Quad SAT991 unanswered goes on") << "MOD005" << true << "SAT991" << quad + pic;
-    QTest::newRow("Quad HUE994 unanswered") << "MOD005" << true << "HUE994" << quad + pic.mid(0, 15);
-}
+    void bezel() {
+        Rig rig(Device::On);
+        auto* h = rig.c<VbSlider>("hsr_bezel_h");
+        auto* box = rig.c<QLineEdit>("txt_bezel_h");
+        box->setText(" 12");
+        rig.st().bezel_max_query = true;
+        rig.reply("BEH120");  // a limit: the value and its box stay
+        QVERIFY(h->maximum() == 120 && rig.c<VbSlider>("hsr_bezel_v")->maximum() == 254);
+        QVERIFY(h->value() == 0 && box->text() == " 12" && !rig.st().bezel_max_query);
+        rig.reply("BEH050");
+        QVERIFY(h->value() == 50 && h->maximum() == 120 && box->text() == " 50");
+        rig.st().cmd_enable = false;  // above 254 is no value: nothing changes, cmd_enable included
+        rig.reply("BEH300");
+        QVERIFY(h->value() == 50 && h->maximum() == 120 && !rig.st().cmd_enable);
+        rig.st().bezel_max_query = true;  // a limit below the value pulls the slider and its box down
+        rig.reply("BEH040");
+        QVERIFY(h->value() == 40 && h->maximum() == 40 && box->text() == " 40" && rig.st().cmd_enable);
+        rig.reply("BEH200");  // a value the device took is above an old limit: the limit gives way
+        QVERIFY(h->value() == 200 && h->maximum() == 200);
+        rig.reply("BEZ001");
+        QVERIFY(rig.c<QRadioButton>("opt_bezel_onoff", 1)->isChecked() && h->isEnabled());
+        rig.reply("BEZ000");
+        QVERIFY(rig.c<QRadioButton>("opt_bezel_onoff", 0)->isChecked() && !h->isEnabled());
+        QVERIFY(rig.take_received().isEmpty());
+    }
 
-void ControlsTest::full_refresh() {
-    QFETCH(QString, setup);
-    QFETCH(bool, advanced);
-    QFETCH(QString, silent);
-    QFETCH(QStringList, expected);
-    Rig rig(Device::Start, advanced ? QByteArray() : QByteArray("0\r\n1\r\n#FALSE#\r\n\"\"\r\n"));
-    QCOMPARE(rig.st().advanced_view, advanced);
-    for (const QString& cmd : setup.split(' '))
-        rig.model.execute(cmd.toLatin1());
-    rig.silent << silent;
-    auto* refresh = rig.c<ColorButton>("cmd_refresh");
-    bool in_progress = true;  // the button while every query goes out
-    rig.device.responder = [&, inner = rig.device.responder](const QString& cmd) {
-        in_progress &= refresh->back_color() == colors::in_progress && !refresh->isEnabled();
-        return inner(cmd);
-    };
-    QTest::mouseClick(refresh, Qt::LeftButton);
-    QCOMPARE(rig.take_received(), expected);
-    QVERIFY(in_progress && refresh->isEnabled() && refresh->back_color() == colors::neutral);
-    QVERIFY(!rig.st().bezel_max_query);  // an unanswered limit query leaves no later echo taken as a limit
-    QVERIFY(rig.c("img_start")->isHidden() && !rig.c("cmd_keypad")->isHidden());
-}
+    void full_refresh_data() {
+        QTest::addColumn<QString>("setup");  // device commands before the click
+        QTest::addColumn<bool>("advanced");
+        QTest::addColumn<QString>("silent");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
+        const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
+        const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
+        QTest::newRow("Quad") << "MOD005" << true << "" << quad + pic;
+        QTest::newRow("Quad, compact view") << "MOD005" << false << "" << quad;
+        QTest::newRow("Quad, standby") << "MOD005 PWR000" << true << "" << quad + pic;
+        QTest::newRow("TV Wall") << "MOD003" << true << "" << wall + picture_queries(3);
+        QTest::newRow("Dual PiP") << "MOD004" << true << "" << quad + picture_queries(2);
+        QTest::newRow("Matrix, ASP999 unanswered goes on") << "MOD001" << true << "ASP999" << matrix;
+        QTest::newRow("VER999 unanswered") << "MOD005" << true << "VER999" << QStringList{"VER999"};
+        QTest::newRow("BEH998 unanswered") << "MOD005" << true << "BEH998" << kHead.mid(0, 11);
+        QTest::newRow("MOD999 unanswered") << "MOD005" << true << "MOD999" << kHead;
+        QTest::newRow("OUT002 unanswered") << "MOD005" << true << "OUT002" << quad.mid(0, 22) + pic;
+        QTest::newRow("TV Wall INP999 unanswered") << "MOD003" << true << "INP999" << kHead + QStringList{"INP999"};
+        QTest::newRow("Matrix HUE999 unanswered") << "MOD001" << true << "HUE999" << matrix.mid(0, 30);
+        QTest::newRow("Quad CON992 unanswered") << "MOD005" << true << "CON992" << quad + pic.mid(0, 6);
+        QTest::newRow("Quad SAT991 unanswered goes on") << "MOD005" << true << "SAT991" << quad + pic;
+    }
+    void full_refresh() {
+        QFETCH(QString, setup);
+        QFETCH(bool, advanced);
+        QFETCH(QString, silent);
+        QFETCH(QStringList, expected);
+        Rig rig(Device::Start, advanced ? QByteArray() : QByteArray("0\r\n1\r\n#FALSE#\r\n\"\"\r\n"));
+        for (const QString& cmd : setup.split(' ')) rig.model.execute(cmd.toLatin1());
+        rig.silent << silent;
+        auto* refresh = rig.c<ColorButton>("cmd_refresh");
+        bool in_progress = true;  // the button while every query goes out
+        rig.device.responder = [&, inner = rig.device.responder](const QString& cmd) {
+            in_progress &= refresh->back_color() == colors::in_progress && !refresh->isEnabled();
+            return inner(cmd);
+        };
+        QTest::mouseClick(refresh, Qt::LeftButton);
+        QCOMPARE(rig.take_received(), expected);
+        QVERIFY(in_progress && refresh->isEnabled() && refresh->back_color() == colors::neutral);
+        QVERIFY(!rig.st().bezel_max_query);  // an unanswered limit query leaves no later echo taken as a limit
+        QVERIFY(rig.c("img_start")->isHidden() && !rig.c("cmd_keypad")->isHidden());
+    }
 
-void ControlsTest::replies_naming_nothing_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QByteArray>("reply");
-    for (const char* r :
-         {"BRI150", "BRI800", "SAT999", "AUA000", "AUB003", "AUQ005", "AUE009", "BEZ007", "CAL000", "CAL005",
-          "SAV009", "MOD000", "MOD006", "MOD00x", "OUT000", "OUT009", "INP005", "INP00?"})
-        QTest::newRow(r) << 5 << QByteArray(r);
-    QTest::newRow("BRI150 in Matrix") << 1 << QByteArray("BRI150");
-}
-
-void ControlsTest::replies_naming_nothing() {
-    QFETCH(int, mode);
-    QFETCH(QByteArray, reply);
-    Rig rig(Device::On);
-    rig.both("MOD00" + QByteArray::number(mode));
-    for (const char* r :
-         {"OUT002", "INP004", "AUQ003", "AUE002", "AUA002", "BEZ001", "CAL002", "SAV003", "BRI260"})
-        rig.reply(r);
-    const QStringList before = snapshot(rig);
-    rig.reply(reply);
-    QCOMPARE(snapshot(rig), before);
-    QVERIFY(rig.st().cmd_enable && rig.take_received().isEmpty());
-}
+    void replies_naming_nothing() {
+        for (const char* r : {"BRI150", "BRI800", "SAT999", "AUA000", "AUB003", "AUQ005", "AUE009", "BEZ007", "CAL000",
+                              "CAL005", "SAV009", "MOD000", "MOD006", "MOD00x", "OUT000", "OUT009", "INP005", "INP00?",
+                              "Matrix BRI150"}) {
+            const bool matrix = QByteArray(r).startsWith("Matrix");
+            Rig rig(Device::On);
+            rig.both(matrix ? "MOD001" : "MOD005");
+            for (const char* before : {"OUT002", "INP004", "AUQ003", "AUE002", "AUA002", "BEZ001", "CAL002", "SAV003",
+                                       "BRI260"})
+                rig.reply(before);
+            const QStringList before = snapshot(rig);
+            rig.reply(QByteArray(r).right(6));
+            QVERIFY2(snapshot(rig) == before && rig.st().cmd_enable && rig.take_received().isEmpty(), r);
+        }
+    }
+};
 
 QTEST_MAIN(ControlsTest)
 #include "controls.moc"

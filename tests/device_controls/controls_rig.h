@@ -52,6 +52,20 @@ struct Rig : PanelRig {
             if (c(array, i)->isEnabled() != on) return false;
         return true;
     }
+    // Runs `act` once, inside the first pump of `trigger` in which `when` holds;
+    // says whether it ran.
+    bool once_during(const std::function<void()>& trigger, const std::function<bool()>& when,
+                     const std::function<void()>& act) {
+        const auto step = platform.on_pump;
+        bool ran = false;
+        platform.on_pump = [&] {
+            step();
+            if (!ran && when()) ran = true, act();
+        };
+        trigger();
+        platform.on_pump = step;
+        return ran;
+    }
     sim::DeviceModel model;
     QStringList silent;  // commands the device leaves unanswered
 };

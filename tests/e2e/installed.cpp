@@ -1,8 +1,10 @@
-// The panel as installed: `cmake --install` into a temporary prefix, the
-// installed program started from there (offscreen) with its pictures and
-// resolution list in share/tavrin4x, and ended the ways a session ends a
-// program: signals, and the display going away. Each time the settings file
-// must have been written as at a window close.
+// The programs as installed: `cmake --install` into a temporary prefix, their
+// command lines as an operator uses them (--help and --version answer even
+// without a display, a wrong option or a traffic log that cannot be written
+// stops the panel before it starts), and the installed panel started from
+// there (offscreen) with its pictures and resolution list in share/tavrin4x,
+// ended the ways a session ends a program: signals, and the display going
+// away. Each time the settings file must have been written as at a window close.
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +15,11 @@
 #include <csignal>
 
 namespace {
+
+// Settings in a form the panel never writes (LF only, blanks), so a rewrite
+// shows; the port is out of range and comes back as 1.
+const QByteArray settings_in = "1\n12\n #TRUE#\n\"  panel.host:2323\"\n";
+const QByteArray settings_out = "1\r\n1\r\n#TRUE#\r\n\"panel.host:2323\"\r\n";
 
 // The handlers are in place once /proc shows the three signals caught.
 bool catches_signals(qint64 pid) {
@@ -28,11 +35,8 @@ bool catches_signals(qint64 pid) {
 }
 
 bool wait_until_ready(QProcess& p) {
-    QDeadlineTimer deadline(30000);  // a bound on a hang, not a measurement
-    while (!deadline.hasExpired() && p.state() == QProcess::Running) {
+    for (QDeadlineTimer bound(30000); !bound.hasExpired() && p.state() == QProcess::Running; p.waitForFinished(10))
         if (catches_signals(p.processId())) return true;
-        p.waitForFinished(10);
-    }
     return false;
 }
 
@@ -41,10 +45,16 @@ QByteArray bytes_of(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
 }
 
-// Settings in a form the panel never writes (LF only, blanks), so a rewrite
-// shows; the port is out of range and comes back as 1.
-const QByteArray settings_in = "1\n12\n #TRUE#\n\"  panel.host:2323\"\n";
-const QByteArray settings_out = "1\r\n1\r\n#TRUE#\r\n\"panel.host:2323\"\r\n";
+// The installed panel started with settings it will rewrite, on the platform given.
+void start_panel(QProcess& panel, const QString& prefix, const QProcessEnvironment& env) {
+    QFile f(prefix + "/bin/tavrin_4x.ini");
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings_in) == settings_in.size());
+    f.close();
+    panel.setProcessEnvironment(env);
+    panel.start(prefix + "/bin/tavrin4x", {});
+    QVERIFY(panel.waitForStarted(10000));
+    QVERIFY(wait_until_ready(panel));
+}
 
 }  // namespace
 
@@ -66,28 +76,45 @@ private slots:
         QVERIFY(!QFileInfo::exists(prefix_.filePath("bin/output_reso.txt")));  // the data is only in share/
     }
 
+    void command_lines() {
+        const QString unwritable = prefix_.filePath(QStringLiteral("no/such/folder/traffic.log"));
+        const struct { const char* exe; QStringList args; bool display; int code; QString out_has, err_has; } rows[] = {
+            {"tavrin4x", {"--help"}, false, 0, "--traffic-log <file>", ""},
+            {"tavrin4x", {"--help-all"}, false, 0, "--traffic-log <file>", ""},
+            {"tavrin4x", {"--version"}, false, 0, "tavrin4x 3.0\n", ""},
+            {"tavrin4x", {"--bogus"}, true, 2, "", "Unknown option 'bogus'"},
+            {"tavrin4x", {"--traffic-log", unwritable}, true, 2, "", "cannot open the traffic log " + unwritable},
+            {"tavrin4x-sim", {"--version"}, false, 0, "tavrin4x-sim 3.0\n", ""},
+        };
+        for (const auto& row : rows) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QLatin1String(name));
+            if (row.display) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            p.setProcessEnvironment(env);
+            p.start(prefix_.filePath("bin/") + row.exe, row.args);
+            QVERIFY(p.waitForFinished(30000));
+            const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+            const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+            const QString what = row.args.join(' ') + " -> " + out + " | " + err;
+            QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == row.code, qPrintable(what));
+            QVERIFY2(out.contains(row.out_has) && err.contains(row.err_has), qPrintable(what));
+        }
+    }
+
     void signals_end_the_installed_panel_with_its_settings_written() {
         const QString share = prefix_.filePath("share/tavrin4x"), moved = prefix_.filePath("share/elsewhere");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         const struct { QList<int> signals_sent; bool share_there; } cases[] = {
-            {{SIGTERM}, true},
-            {{SIGINT}, true},
-            {{SIGHUP}, true},
+            {{SIGTERM}, true}, {{SIGINT}, true}, {{SIGHUP}, true},
             {{SIGTERM, SIGHUP}, true},  // a logout sends both at once
             {{SIGTERM}, false},         // without its data the panel says so
         };
         for (const auto& c : cases) {
             if (!c.share_there) QVERIFY(QDir().rename(share, moved));
-            const QString ini = prefix_.filePath("bin/tavrin_4x.ini");
-            QFile f(ini);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings_in) == settings_in.size());
-            f.close();
             QProcess panel;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            panel.setProcessEnvironment(env);
-            panel.start(prefix_.filePath("bin/tavrin4x"), {});
-            QVERIFY(panel.waitForStarted(10000));
-            QVERIFY(wait_until_ready(panel));
+            start_panel(panel, prefix_.path(), env);
             for (int s : c.signals_sent) ::kill(pid_t(panel.processId()), s);
             QVERIFY(panel.waitForFinished(30000));
             const QByteArray err = panel.readAllStandardError();
@@ -95,7 +122,7 @@ private slots:
             // Ended by its own hand, not by the signal (the exit code is left to
             // sanitizer runs, whose leak report changes it).
             QVERIFY2(panel.exitStatus() == QProcess::NormalExit, err.constData());
-            QCOMPARE(bytes_of(ini), settings_out);
+            QCOMPARE(bytes_of(prefix_.filePath("bin/tavrin_4x.ini")), settings_out);
             QVERIFY2(err.contains("missing data files") != c.share_there, err.constData());
             if (!c.share_there) QVERIFY(err.contains("output_reso.txt, bmp/power_none.bmp"));
         }
@@ -103,31 +130,21 @@ private slots:
 
     void losing_the_display_still_writes_the_settings() {
         QProcess xvfb;
-        xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1280x1024x24")});
+        xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
         if (!xvfb.waitForStarted(10000)) QSKIP("Xvfb is not installed");
         QByteArray display;
         while (!display.contains('\n') && xvfb.waitForReadyRead(20000)) display += xvfb.readAllStandardOutput();
         QVERIFY2(display.trimmed().toInt() > 0 || display.trimmed() == "0", display.constData());
-
-        const QString ini = prefix_.filePath("bin/tavrin_4x.ini");
-        QFile f(ini);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings_in) == settings_in.size());
-        f.close();
-        QProcess panel;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.trimmed()));
-        panel.setProcessEnvironment(env);
-        panel.start(prefix_.filePath("bin/tavrin4x"), {});
-        QVERIFY(panel.waitForStarted(10000));
-        QVERIFY2(wait_until_ready(panel), panel.readAllStandardError().constData());
+        QProcess panel;
+        start_panel(panel, prefix_.path(), env);
         xvfb.terminate();
         QVERIFY(xvfb.waitForFinished(20000));
         QVERIFY(panel.waitForFinished(30000));
         QVERIFY2(panel.exitStatus() == QProcess::NormalExit, panel.readAllStandardError().constData());
-        QCOMPARE(bytes_of(ini), settings_out);
+        QCOMPARE(bytes_of(prefix_.filePath("bin/tavrin_4x.ini")), settings_out);
     }
 
 private:

@@ -126,8 +126,8 @@ private slots:
             row(l + "ERR", {tcp, A, "BRI999", {"ERR001\r"}, true, {}, "BRI999>ERR001\r "});
             row(l + "other code", {tcp, A, "INP999", {"OUT002\r"}, false, {}, "INP999>OUT002\r "});
             row(l + "no handler", {tcp, A, "MNU001", {"MNU001\r"}, true, {}, "MNU001>MNU001\r "});
-            // Still under assembly when the budget ends: a time-out, not an answer.
-            row(l + "partial", {tcp, A, "PWR999", {"PWR0"}, false, {}, tcp ? "PWR999>" : "PWR999>PWR0 "});
+            // Still under assembly when the budget ends (one short of seven): a time-out, not an answer.
+            row(l + "partial", {tcp, A, "PWR999", {"PWR001"}, false, {}, tcp ? "PWR999>" : "PWR999>PWR001 "});
             // Seven characters complete a reply without CR, and lose their last one.
             row(l + "7 without CR",
                 {tcp, A, "PWR999", {"PWR0017"}, true, {"PWR001"}, tcp ? "PWR999>" : "PWR999>PWR0017 "});
@@ -150,6 +150,8 @@ private slots:
         row("serial: split read", {false, A, "PWR999", {"PW", "R001\r"}, true, {"PWR001"}, "PWR999>PW PWR001\r "});
         row("serial: LAI 10 + 7", {false, A, "LAI993", {"LAI3Camer", "a 1    \r"}, true, {"LAI3Camera 1    "},
                                    "LAI993>LAI3Camer LAI3Camera 1    \r "});
+        row("serial: LAI 16 without CR", {false, A, "LAI991", {"LAI1Stage ", "left  "}, false, {},
+                                          "LAI991>LAI1Stage  LAI1Stage left   "});
         row("serial: LAI 17 without CR", {false, A, "LAI991", {"LAI1Stage ", "left  X"}, true,
                                           {"LAI1Stage left  "}, "LAI991>LAI1Stage  LAI1Stage left  X "});
         row("tcp: CR LF", {true, A, "MOD999", {"MOD002\r\n"}, true, {"MOD002"}, "MOD999>MOD002\r "});

@@ -1,7 +1,8 @@
 // The production adapters on real endpoints: QSerialPort on a pseudo-terminal
-// reached through a COMn entry beside the program, QTcpSocket against a local
-// server, each carrying a command out and a reply into the exchange; and the
-// tables that turn a port number and an address text into endpoints.
+// reached through a COMn entry beside the program (its far end going away and
+// coming back, as when the simulator stops or an adapter is pulled), QTcpSocket
+// against a local server, each carrying a command out and a reply into the
+// exchange; and the tables that turn a port number and an address into endpoints.
 
 #include "link/link.h"
 #include "link/qt_ports.h"
@@ -26,11 +27,11 @@ namespace {
 // messages are recorded, never shown. Handlers record what they are called for.
 struct RealLink : QtPlatform {
     explicit RealLink(const QString& program_dir) : serial(program_dir) {
-        for (const char* code : {"BRI", "MOD"})
-            link.register_handler(QLatin1String(code), [this] { seen << link.reply(); });
+        for (const char* code : {"BRI", "MOD"}) link.register_handler(QLatin1String(code), [this] { seen << link.reply(); });
+        serial.on_lost = [this](const QString& cause) { lost << cause; };
     }
     void message(const QString& text, MsgIcon) override { messages << text; }
-    QStringList messages, seen;
+    QStringList messages, seen, lost;
     PanelState st;
     QtSerialPort serial;
     QtTcpClient tcp;
@@ -40,13 +41,28 @@ struct RealLink : QtPlatform {
 struct Pty {
     Pty() {
         master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = QString::fromLocal8Bit(ptsname(master));
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 && fcntl(master, F_SETFL, O_NONBLOCK) == 0)
+            slave = QString::fromLocal8Bit(ptsname(master));
     }
-    ~Pty() {
-        if (master >= 0) ::close(master);
+    ~Pty() { hang_up(); }
+    void hang_up() {
+        if (master >= 0) ::close(master), master = -1;
+    }
+    QByteArray got;
+    const QByteArray& read() {
+        char buf[64];
+        got += QByteArray(buf, std::max<int>(0, int(::read(master, buf, sizeof buf))));
+        return got;
     }
     int master = -1;
     QString slave;
+};
+
+// Counts descriptor wake-ups (socket-notifier activations) anywhere in the program.
+struct WakeCounter : QObject {
+    WakeCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override { return wakes += e->type() == QEvent::SockAct, false; }
+    int wakes = 0;
 };
 
 // What opening port n of dir says, tried by a child process that runs as the
@@ -56,7 +72,6 @@ QString open_as_nobody(const QString& dir, int n) {
     if (pipe(out) != 0) return QStringLiteral("no pipe");
     const pid_t pid = fork();
     if (pid == 0) {
-        ::close(out[0]);
         QByteArray said = "cannot become nobody";
         if (setgid(65534) == 0 && setuid(65534) == 0) {
             QtSerialPort port(dir);
@@ -80,16 +95,12 @@ class QtPortsTest : public QObject {
 private slots:
     void host_and_port() {
         const char* const rows[][2] = {
-            {"192.168.1.10", "192.168.1.10 23"}, {"  dev.local:2323 ", "dev.local 2323"},
-            {"[::1]:4000", "::1 4000"},         {" [fe80::1] ", "fe80::1 23"},
-            {"fe80::1", "fe80::1 23"},          {"host:0", "rejected"},
+            {"192.168.1.10", "192.168.1.10 23"}, {"  dev.local:2323 ", "dev.local 2323"}, {"[::1]:4000", "::1 4000"},
+            {" [fe80::1] ", "fe80::1 23"}, {"fe80::1", "fe80::1 23"}, {"host:0", "rejected"},
             // "Get IP" pads each octet with zeros; they are decimal all the same.
             {"192.168.010.020", "192.168.10.20 23"}, {" 010.000.001.009:2323", "10.0.1.9 2323"},
-            {"010.1.2", "010.1.2 23"},          {"1.2.3.0400", "1.2.3.0400 23"},
-            {"[::ffff:010.1.2.3]:23", "::ffff:010.1.2.3 23"},
-            {"host:65536", "rejected"},         {"host:-1", "rejected"},
-            {"host:", "rejected"},              {"[::1]x", "rejected"},
-        };
+            {"010.1.2", "010.1.2 23"}, {"1.2.3.0400", "1.2.3.0400 23"}, {"[::ffff:010.1.2.3]:23", "::ffff:010.1.2.3 23"},
+            {"host:65536", "rejected"}, {"host:-1", "rejected"}, {"host:", "rejected"}, {"[::1]x", "rejected"}};
         for (const auto& [text, want] : rows) {
             QString host;
             quint16 port = 0;
@@ -99,13 +110,12 @@ private slots:
         }
     }
 
-    void serial_over_a_pseudo_terminal() {
-        // The device holds one end of a pseudo-terminal pair; the panel opens the other as COM2.
-        const int dev = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(dev >= 0 && grantpt(dev) == 0 && unlockpt(dev) == 0 && fcntl(dev, F_SETFL, O_NONBLOCK) == 0);
+    void serial_over_a_pseudo_terminal_that_goes_and_comes_back() {
         QTemporaryDir dir;
-        QVERIFY(QFile::link(QString::fromLocal8Bit(ptsname(dev)), dir.filePath(QStringLiteral("COM2"))));
-        QCOMPARE(serial_device_for_port(2, dir.path()), dir.filePath(QStringLiteral("COM2")));
+        const QString com2 = dir.filePath(QStringLiteral("COM2"));
+        auto dev = std::make_unique<Pty>();
+        QVERIFY(!dev->slave.isEmpty() && QFile::link(dev->slave, com2));
+        QCOMPARE(serial_device_for_port(2, dir.path()), com2);
         QCOMPARE(serial_device_for_port(3, dir.path()), QStringLiteral("/dev/ttyS2"));  // no entry COM3
         // A link to an unplugged adapter still means that adapter, never /dev/ttyS3.
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("COM4"))));
@@ -118,15 +128,25 @@ private slots:
         r.link.rs232_open = true;
         r.link.set_tim_rx_enabled(true);
         r.link.tx_cmd_nowait(QStringLiteral("BRI250"));
-        QByteArray got;
-        const auto device_got = [&] {
-            char buf[64];
-            return got += QByteArray(buf, std::max<int>(0, int(::read(dev, buf, sizeof buf))));
-        };
-        QTRY_COMPARE(device_got(), QByteArray("BRI250\r"));
-        QCOMPARE(::write(dev, "BRI250\r", 7), ssize_t(7));
+        QTRY_COMPARE(dev->read(), QByteArray("BRI250\r"));
+        QCOMPARE(::write(dev->master, "BRI250\r", 7), ssize_t(7));
         QTRY_COMPARE(r.seen, QStringList{QStringLiteral("BRI250")});  // through "data ready" and the poll
-        ::close(dev);
+
+        dev->hang_up();  // the port ends closed, the loss is told once with its cause
+        for (int turn = 0; turn < 1000 && r.lost.isEmpty(); ++turn) QCoreApplication::processEvents();
+        QVERIFY2(r.lost.size() == 1 && r.lost[0].contains(QLatin1String("hung up")), qPrintable(r.lost.join('|')));
+        QVERIFY(!r.serial.is_open());
+        WakeCounter counter;  // and nothing is left to wake the program
+        for (int turn = 0; turn < 300; ++turn) QCoreApplication::processEvents();
+        QCOMPARE(counter.wakes, 0);
+        QCOMPARE(r.lost.size(), 1);
+
+        dev = std::make_unique<Pty>();  // back, as a new pseudo-terminal under the same name
+        QVERIFY(QFile::remove(com2) && QFile::link(dev->slave, com2) && r.serial.open(2));
+        r.link.tx_cmd_nowait(QStringLiteral("MOD999"));
+        QTRY_COMPARE(dev->read(), QByteArray("MOD999\r"));
+        dev->hang_up();
+        QTRY_COMPARE(r.lost.size(), 2);  // a second loss is told again
     }
 
     void serial_open_failures_say_why() {
@@ -139,14 +159,11 @@ private slots:
         QVERIFY(!held.slave.isEmpty() && !denied.slave.isEmpty() && !exclusive.slave.isEmpty());
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("unplugged")), com(1)));  // a link to an adapter not there
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("COM2")));
-        QVERIFY(QFile::link(held.slave, com(3)));
-        QVERIFY(QFile::link(denied.slave, com(4)));
-        QVERIFY(QFile::link(exclusive.slave, com(5)));
+        QVERIFY(QFile::link(held.slave, com(3)) && QFile::link(denied.slave, com(4)) && QFile::link(exclusive.slave, com(5)));
         QVERIFY(::chmod(qPrintable(denied.slave), 0600) == 0 && ::chmod(qPrintable(exclusive.slave), 0666) == 0);
         int no_entry = 9;  // a port number without an entry and without /dev/ttyS<n-1>
         while (no_entry > 5 && QFileInfo::exists(QStringLiteral("/dev/ttyS%1").arg(no_entry - 1))) --no_entry;
         QVERIFY(no_entry > 5);
-
         QtSerialPort holder(dir.path());  // another program's Qt port holds COM3
         QVERIFY(holder.open(3));
         // A program that is not Qt holds COM5 with the exclusive flag (root ignores it, nobody does not).
@@ -156,14 +173,10 @@ private slots:
         const bool root = geteuid() == 0;
         const QString busy = QStringLiteral("Port busy: %1. Another program has it open.");
         const struct { int n; bool as_nobody; QString said; } rows[] = {
-            {1, false,
-             QStringLiteral("No such port: %1 points at %2, which is not there.")
-                 .arg(com(1), dir.filePath(QStringLiteral("unplugged")))},
-            {no_entry, false,
-             QStringLiteral("No such port: /dev/ttyS%1. A file COM%2 beside the program can point at the device, "
-                            "e.g. a link to /dev/serial/by-id/...")
-                 .arg(no_entry - 1)
-                 .arg(no_entry)},
+            {1, false, QStringLiteral("No such port: %1 points at %2, which is not there.")
+                           .arg(com(1), dir.filePath(QStringLiteral("unplugged")))},
+            {no_entry, false, QStringLiteral("No such port: /dev/ttyS%1. A file COM%2 beside the program can point at "
+                                             "the device, e.g. a link to /dev/serial/by-id/...").arg(no_entry - 1).arg(no_entry)},
             {2, false, QStringLiteral("Cannot open %1: Is a directory.").arg(com(2))},
             {3, false, busy.arg(com(3))},
             {4, true, QStringLiteral("Permission denied: %1. The user must be in the dialout group "
@@ -182,8 +195,7 @@ private slots:
         ::ioctl(fd, TIOCNXCL);  // a pseudo-terminal keeps the flag while its master lives
         ::close(fd);
         QtSerialPort port(dir.path());
-        QVERIFY(port.open(3));
-        QCOMPARE(port.open_failure(), QString());
+        QVERIFY(port.open(3) && port.open_failure().isEmpty());
         if (root) QCOMPARE(open_as_nobody(dir.path(), 5), QStringLiteral("opened"));
     }
 
@@ -228,7 +240,7 @@ private slots:
         peer->write("MOD002\r\n");
         QTRY_COMPARE(r.seen, QStringList{QStringLiteral("MOD002")});
         QCOMPARE(errors, 0);  // neither the refused attempt nor the exchange
-        peer->close();  // the device goes away: the watchdog sees the state change, and the socket says so once
+        peer->close();  // the device goes away: the socket says so once
         QTRY_COMPARE(r.tcp.state(), TcpClient::State::Closed);
         QTRY_COMPARE(errors, 1);
         for (int turn = 0; turn < 50; ++turn) QCoreApplication::processEvents();

@@ -51,108 +51,105 @@ struct Client : QTcpSocket {
 class TestProgram : public QObject {
     Q_OBJECT
 private slots:
-    void end_to_end();
-    void faults_switch();
-};
-
-void TestProgram::end_to_end() {
-    QProcess help;
-    help.start(sim_path(), {"--help"});
-    QVERIFY2(help.waitForFinished(wait_ms) && help.readAll().contains("--serial <path>"),
-             qPrintable("cannot run " + sim_path() + "; build tavrin4x-sim"));
-    QTemporaryDir dir; // a link name of our own: the serial library locks ports by name
-    const QString link = dir.filePath(QStringLiteral("tty-sim-%1").arg(QCoreApplication::applicationPid()));
-    QProcess sim; // port 0 and the ready line keep parallel runs apart
-    // Every reply leaves in pieces, so a client can vanish in the middle of one.
-    sim.start(sim_path(), {"--listen", "127.0.0.1:0", "--quiet", "--serial", link, "--boot-ms", "200",
-                           "--split", "1", "--split-gap-ms", "20"});
-    const QString ready = read_while(sim, [](const QByteArray& out) { return !out.contains('\n'); });
-    const auto listening = QRegularExpression("^tavrin4x-sim: listening on [^ ]+:(\\d+)").match(ready);
-    const quint16 port = listening.captured(1).toUShort();
-    QVERIFY2(port, qPrintable(ready));
-    auto console = [&](const QByteArray& line, const QByteArray& answer) {
-        sim.write(line + '\n');
-        return read_while(sim, [&](const QByteArray& out) { return !out.contains(answer); }).contains(answer);
-    };
-    Client a(port), b(port);
-    QSerialPort serial(link);
-    QVERIFY2(serial.open(QIODevice::ReadWrite), qPrintable(serial.errorString()));
-    // Interleaved half lines: each client has its own line buffer and its own replies.
-    a.write("MOD");
-    b.write("OUT00");
-    QVERIFY(a.waitForBytesWritten(wait_ms) && b.waitForBytesWritten(wait_ms));
-    QCOMPARE(ask(a, "004"), QByteArray("MOD004\r"));
-    QCOMPARE(ask(b, "1"), QByteArray("OUT001\r"));
-    QCOMPARE(ask(serial, "MOD999"), QByteArray("MOD004\r"));
-    {
-        Client junk(port); // random bytes of any kind, then gone mid-reply
-        QByteArray bytes(200000, '\0');
-        QRandomGenerator(99).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-        junk.write(bytes.replace("PWR001", "PWR999").replace("RST001", "RST999")); // no restarts here
-        QVERIFY(junk.waitForBytesWritten(wait_ms));
+    void end_to_end() {
+        QProcess help;
+        help.start(sim_path(), {"--help"});
+        QVERIFY2(help.waitForFinished(wait_ms) && help.readAll().contains("--serial <path>"),
+                 qPrintable("cannot run " + sim_path() + "; build tavrin4x-sim"));
+        QTemporaryDir dir; // a link name of our own: the serial library locks ports by name
+        const QString link = dir.filePath(QStringLiteral("tty-sim-%1").arg(QCoreApplication::applicationPid()));
+        QProcess sim; // port 0 and the ready line keep parallel runs apart
+        // Every reply leaves in pieces, so a client can vanish in the middle of one.
+        sim.start(sim_path(), {"--listen", "127.0.0.1:0", "--quiet", "--serial", link, "--boot-ms", "200",
+                               "--split", "1", "--split-gap-ms", "20"});
+        const QString ready = read_while(sim, [](const QByteArray& out) { return !out.contains('\n'); });
+        const auto listening = QRegularExpression("^tavrin4x-sim: listening on [^ ]+:(\\d+)").match(ready);
+        const quint16 port = listening.captured(1).toUShort();
+        QVERIFY2(port, qPrintable(ready));
+        auto console = [&](const QByteArray& line, const QByteArray& answer) {
+            sim.write(line + '\n');
+            return read_while(sim, [&](const QByteArray& out) { return !out.contains(answer); }).contains(answer);
+        };
+        Client a(port), b(port);
+        QSerialPort serial(link);
+        QVERIFY2(serial.open(QIODevice::ReadWrite), qPrintable(serial.errorString()));
+        // Interleaved half lines: each client has its own line buffer and its own replies.
+        a.write("MOD");
+        b.write("OUT00");
+        QVERIFY(a.waitForBytesWritten(wait_ms) && b.waitForBytesWritten(wait_ms));
+        QCOMPARE(ask(a, "004"), QByteArray("MOD004\r"));
+        QCOMPARE(ask(b, "1"), QByteArray("OUT001\r"));
+        QCOMPARE(ask(serial, "MOD999"), QByteArray("MOD004\r"));
+        {
+            Client junk(port); // random bytes of any kind, then gone mid-reply
+            QByteArray bytes(200000, '\0');
+            QRandomGenerator(99).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+            junk.write(bytes.replace("PWR001", "PWR999").replace("RST001", "RST999")); // no restarts here
+            QVERIFY(junk.waitForBytesWritten(wait_ms));
+        }
+        // Front-panel changes reach every client; refused ones reach nobody.
+        QVERIFY(console("route 2 4", "INP004 -> INP004"));
+        QCOMPARE(ask(a, "", 2) + ask(b, "", 2) + ask(serial, "", 2), QByteArray("OUT002\rINP004\r").repeated(3));
+        QVERIFY(console("set mode 9", "refused"));
+        QVERIFY(console("set mode 5", "MOD005 -> MOD005"));
+        QVERIFY(console("state", "mode 5 (Quad), selected output 2"));
+        QCOMPARE(ask(a, "") + ask(b, "") + ask(serial, ""), QByteArray("MOD005\r").repeated(3));
+        // The panel may close and reopen the serial port at will.
+        serial.close();
+        QVERIFY(serial.open(QIODevice::ReadWrite));
+        QCOMPARE(ask(serial, "LAI991"), QByteArray("LAI1Input 1     \r"));
+        // EXT ends every TCP session; the device goes on.
+        QVERIFY(console("ext", "ended 2 TCP session(s)"));
+        QCOMPARE(ask(a, "", INT_MAX) + ask(b, "", INT_MAX), QByteArray("EXT000\rEXT000\r"));
+        // A restart answers and drops the sessions; after booting it answers with its settings kept.
+        Client c(port);
+        QCOMPARE(ask(c, "PWR001", INT_MAX), QByteArray("PWR001\rEXT000\r"));
+        auto d = std::make_unique<Client>(port);
+        for (QDeadlineTimer bound(wait_ms); !bound.hasExpired() && !ask(*d, "MOD999", 1, 300).endsWith('\r');)
+            d = std::make_unique<Client>(port);
+        QCOMPARE(ask(*d, "MOD999"), QByteArray("MOD005\r"));
+        // Without its console it keeps running; SIGTERM ends the sessions, removes the link and exits 0.
+        sim.closeWriteChannel();
+        QCOMPARE(ask(*d, "PWR999"), QByteArray("PWR001\r"));
+        sim.terminate();
+        QCOMPARE(ask(*d, "", INT_MAX), QByteArray("EXT000\r"));
+        QVERIFY(sim.waitForFinished(wait_ms));
+        QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
     }
-    // Front-panel changes reach every client; refused ones reach nobody.
-    QVERIFY(console("route 2 4", "INP004 -> INP004"));
-    QCOMPARE(ask(a, "", 2) + ask(b, "", 2) + ask(serial, "", 2), QByteArray("OUT002\rINP004\r").repeated(3));
-    QVERIFY(console("set mode 9", "refused"));
-    QVERIFY(console("set mode 5", "MOD005 -> MOD005"));
-    QVERIFY(console("state", "mode 5 (Quad), selected output 2"));
-    QCOMPARE(ask(a, "") + ask(b, "") + ask(serial, ""), QByteArray("MOD005\r").repeated(3));
-    // The panel may close and reopen the serial port at will.
-    serial.close();
-    QVERIFY(serial.open(QIODevice::ReadWrite));
-    QCOMPARE(ask(serial, "LAI991"), QByteArray("LAI1Input 1     \r"));
-    // EXT ends every TCP session; the device goes on.
-    QVERIFY(console("ext", "ended 2 TCP session(s)"));
-    QCOMPARE(ask(a, "", INT_MAX) + ask(b, "", INT_MAX), QByteArray("EXT000\rEXT000\r"));
-    // A restart answers and drops the sessions; after booting it answers with its settings kept.
-    Client c(port);
-    QCOMPARE(ask(c, "PWR001", INT_MAX), QByteArray("PWR001\rEXT000\r"));
-    auto d = std::make_unique<Client>(port);
-    for (QDeadlineTimer bound(wait_ms); !bound.hasExpired() && !ask(*d, "MOD999", 1, 300).endsWith('\r');)
-        d = std::make_unique<Client>(port);
-    QCOMPARE(ask(*d, "MOD999"), QByteArray("MOD005\r"));
-    // Without its console it keeps running; SIGTERM ends the sessions, removes the link and exits 0.
-    sim.closeWriteChannel();
-    QCOMPARE(ask(*d, "PWR999"), QByteArray("PWR001\r"));
-    sim.terminate();
-    QCOMPARE(ask(*d, "", INT_MAX), QByteArray("EXT000\r"));
-    QVERIFY(sim.waitForFinished(wait_ms));
-    QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
-}
 
-// "faults off" lets a soak run check the device over a clean line, and
-// "faults on" brings the faults back, also for clients that connect later.
-void TestProgram::faults_switch() {
-    QProcess sim;  // with its traffic log, which tells when a reply was dropped
-    sim.start(sim_path(), {"--listen", "127.0.0.1:0", "--drop", "1"});
-    const QString ready = read_while(sim, [](const QByteArray& out) { return !out.contains('\n'); });
-    const quint16 port = QRegularExpression("listening on [^ ]+:(\\d+)").match(ready).captured(1).toUShort();
-    QVERIFY2(port, qPrintable(ready));
-    auto output = [&](const QByteArray& text, int times = 1) {
-        return read_while(sim, [&](const QByteArray& out) { return out.count(text) < times; }).count(text) >= times;
-    };
-    auto console = [&](const QByteArray& line, const QByteArray& answer) {
-        sim.write(line + '\n');
-        return output(answer);
-    };
-    Client a(port);
-    a.write("MOD999\r");  // dropped: never sent, so it cannot show up below
-    QVERIFY(a.waitForBytesWritten(wait_ms) && output("fault: dropped"));
-    QVERIFY(console("faults", "usage: faults on|off"));
-    QVERIFY(console("faults off", "faults off"));
-    QCOMPARE(ask(a, "OUT999"), QByteArray("OUT001\r"));
-    QVERIFY(console("faults on", "faults on"));
-    Client b(port);
-    a.write("MOD999\r");
-    b.write("MOD999\r");
-    QVERIFY(a.waitForBytesWritten(wait_ms) && b.waitForBytesWritten(wait_ms) && output("fault: dropped", 2));
-    QVERIFY(console("faults off", "faults off"));
-    QCOMPARE(ask(a, "INP999") + ask(b, "RES999"), QByteArray("INP001\rRES008\r"));
-    sim.terminate();
-    QVERIFY(sim.waitForFinished(wait_ms));
-}
+    // "faults off" lets a soak run check the device over a clean line, and
+    // "faults on" brings the faults back, also for clients that connect later.
+    void faults_switch() {
+        QProcess sim;  // with its traffic log, which tells when a reply was dropped
+        sim.start(sim_path(), {"--listen", "127.0.0.1:0", "--drop", "1"});
+        const QString ready = read_while(sim, [](const QByteArray& out) { return !out.contains('\n'); });
+        const quint16 port = QRegularExpression("listening on [^ ]+:(\\d+)").match(ready).captured(1).toUShort();
+        QVERIFY2(port, qPrintable(ready));
+        auto output = [&](const QByteArray& text, int times = 1) {
+            return read_while(sim, [&](const QByteArray& out) { return out.count(text) < times; }).count(text) >= times;
+        };
+        auto console = [&](const QByteArray& line, const QByteArray& answer) {
+            sim.write(line + '\n');
+            return output(answer);
+        };
+        Client a(port);
+        a.write("MOD999\r");  // dropped: never sent, so it cannot show up below
+        QVERIFY(a.waitForBytesWritten(wait_ms) && output("fault: dropped"));
+        QVERIFY(console("faults", "usage: faults on|off"));
+        QVERIFY(console("faults off", "faults off"));
+        QCOMPARE(ask(a, "OUT999"), QByteArray("OUT001\r"));
+        QVERIFY(console("faults on", "faults on"));
+        Client b(port);
+        a.write("MOD999\r");
+        b.write("MOD999\r");
+        QVERIFY(a.waitForBytesWritten(wait_ms) && b.waitForBytesWritten(wait_ms) && output("fault: dropped", 2));
+        QVERIFY(console("faults off", "faults off"));
+        QCOMPARE(ask(a, "INP999") + ask(b, "RES999"), QByteArray("INP001\rRES008\r"));
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(wait_ms));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestProgram)
 #include "program.moc"

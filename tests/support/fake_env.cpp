@@ -5,31 +5,26 @@
 
 namespace tavrin::testing {
 
+FakeTimer::FakeTimer(FakePlatform& p) : p_(p) { p.timers.push_back(this); }
+FakeTimer::~FakeTimer() { std::erase(p_.timers, this); }
+
 void FakeTimer::set_enabled(bool on) {
     enabled_ = on;
-    if (on) due = p_.now + interval_;
+    if (on) due_ = p_.now + interval_;
 }
 
-FakePlatform::FakePlatform() = default;
-FakePlatform::~FakePlatform() = default;
+void FakeTimer::fire_if_due() {
+    if (!enabled_ || interval_ <= 0 || p_.now < due_) return;
+    due_ = p_.now + interval_;
+    if (on_timeout) on_timeout();
+}
 
 void FakePlatform::pump(int) {
     ++now;
     ++pumps;
     if (on_pump) on_pump();
-    // Fire due timers; the list may change while a timer runs.
-    for (size_t i = 0; i < timers.size(); ++i) {
-        FakeTimer* t = timers[i];
-        if (t->enabled_ && t->interval_ > 0 && now >= t->due) {
-            t->due = now + t->interval_;
-            if (t->on_timeout) t->on_timeout();
-        }
-    }
+    for (size_t i = 0; i < timers.size(); ++i) timers[i]->fire_if_due();  // a timer may add or remove timers
     QCoreApplication::processEvents();
-}
-
-void FakePlatform::advance(int n) {
-    for (int i = 0; i < n; ++i) pump();
 }
 
 void FakePlatform::message(const QString& text, MsgIcon icon) {
@@ -43,38 +38,11 @@ QStringList FakePlatform::message_texts() const {
     return out;
 }
 
-namespace {
-class OwnedFakeTimer : public FakeTimer {
-public:
-    explicit OwnedFakeTimer(FakePlatform& p) : FakeTimer(p), owner_(p) { p.timers.push_back(this); }
-    ~OwnedFakeTimer() override {
-        auto& v = owner_.timers;
-        v.erase(std::remove(v.begin(), v.end(), this), v.end());
-    }
-
-private:
-    FakePlatform& owner_;
-};
-}  // namespace
-
-std::unique_ptr<Timer> FakePlatform::make_timer() { return std::make_unique<OwnedFakeTimer>(*this); }
-
-// ------------------------------------------------------------------ serial
-
 bool FakeSerialPort::open(int n) {
     ++open_calls;
-    open_ = false;
-    if (failing_ports.contains(n)) return false;
-    opened_port = n;
-    open_ = true;
-    return true;
-}
-
-QByteArray FakeSerialPort::read_all() {
-    if (!open_) return {};
-    QByteArray out = input;
-    input.clear();
-    return out;
+    open_ = !failing_ports.contains(n);
+    if (open_) opened_port = n;
+    return open_;
 }
 
 void FakeSerialPort::write(const QByteArray& bytes) {
@@ -93,29 +61,9 @@ void FakeSerialPort::lose(const QString& cause) {
     if (on_lost) on_lost(cause);
 }
 
-// ------------------------------------------------------------------ tcp
-
-void FakeTcpClient::connect_to(const QString& h, quint16 p) {
-    host = h;
-    port = p;
-    ++connect_calls;
-    state_ = State::Other;
-}
-
 void FakeTcpClient::send(const QByteArray& bytes) {
     sends.append(bytes);
     if (on_send) on_send(bytes);
-}
-
-QByteArray FakeTcpClient::take_all() {
-    QByteArray out = input;
-    input.clear();
-    return out;
-}
-
-void FakeTcpClient::close() {
-    ++close_calls;
-    state_ = State::Closed;
 }
 
 void FakeTcpClient::deliver(const QByteArray& bytes) {
@@ -134,34 +82,15 @@ void FakeTcpClient::accept_connection() {
     if (on_connected) on_connected();
 }
 
-// ------------------------------------------------------------------ device
-
 ScriptedDevice::ScriptedDevice(FakePlatform& p, FakeSerialPort& s, FakeTcpClient& t) : p_(p), s_(s), t_(t) {
     s_.on_write = [this](const QByteArray& b) { on_bytes(b, false); };
     t_.on_send = [this](const QByteArray& b) { on_bytes(b, true); };
     p_.on_pump = [this] { step(); };
 }
 
-void ScriptedDevice::answer(const QString& command, const QByteArray& reply, int delay_pumps) {
-    Answer a;
-    a.pieces = {reply};
-    a.delay_pumps = delay_pumps;
-    script_.insert(command, a);
-}
-
 void ScriptedDevice::answer_in_pieces(const QString& command, const QList<QByteArray>& pieces, int delay_pumps,
                                       int gap_pumps) {
-    Answer a;
-    a.pieces = pieces;
-    a.delay_pumps = delay_pumps;
-    a.gap_pumps = gap_pumps;
-    script_.insert(command, a);
-}
-
-void ScriptedDevice::never_answer(const QString& command) {
-    Answer a;
-    a.never = true;
-    script_.insert(command, a);
+    script_.insert(command, {pieces, delay_pumps, gap_pumps});
 }
 
 void ScriptedDevice::echo_everything() {
@@ -174,48 +103,31 @@ void ScriptedDevice::send_unsolicited(const QByteArray& bytes, bool tcp) {
 }
 
 void ScriptedDevice::on_bytes(const QByteArray& bytes, bool tcp) {
-    last_was_tcp = tcp;
     QByteArray& line = tcp ? tcp_line_ : serial_line_;
     for (char c : bytes) {
         if (c != '\r') {
             line.append(c);
             continue;
         }
-        const QString cmd = QString::fromLatin1(line);
-        line.clear();
+        const QString cmd = QString::fromLatin1(std::exchange(line, {}));
         if (cmd.isEmpty()) continue;  // the second CR of a label command
         received.append(cmd);
-        Answer a;
-        if (script_.contains(cmd)) {
-            a = script_.value(cmd);
-        } else if (responder) {
-            a.pieces = responder(cmd);
-        }
-        if (a.never || a.pieces.isEmpty()) continue;
+        Answer a = script_.value(cmd, {{}, 1, 1});
+        if (!script_.contains(cmd) && responder) a.pieces = responder(cmd);
         int due = p_.pumps + a.delay_pumps;
-        for (const QByteArray& piece : a.pieces) {
-            pending_.push_back({due, piece, tcp});
-            due += a.gap_pumps;
-        }
+        for (const QByteArray& piece : a.pieces) pending_.push_back({due, piece, tcp}), due += a.gap_pumps;
     }
 }
 
 void ScriptedDevice::step() {
     // Deliver what is due, in order; deliveries may trigger new commands.
     std::vector<Pending> due;
-    auto it = pending_.begin();
-    while (it != pending_.end()) {
-        if (it->due_pump <= p_.pumps) {
-            due.push_back(*it);
-            it = pending_.erase(it);
-        } else {
-            ++it;
-        }
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->due_pump > p_.pumps) ++it;
+        else due.push_back(*it), it = pending_.erase(it);
     }
     for (const Pending& d : due) send_unsolicited(d.bytes, d.tcp);
 }
-
-// ------------------------------------------------------------------ rig
 
 void LinkRig::open_serial() {
     serial.open(1);

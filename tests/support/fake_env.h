@@ -23,37 +23,37 @@ class FakePlatform;
 
 class FakeTimer : public Timer {
 public:
-    explicit FakeTimer(FakePlatform& p) : p_(p) {}
+    explicit FakeTimer(FakePlatform& p);
+    ~FakeTimer() override;
     void set_interval(int ms) override { interval_ = ms; }
     int interval() const override { return interval_; }
     void set_enabled(bool on) override;
     bool enabled() const override { return enabled_; }
-    qint64 due = 0;
+    void fire_if_due();
 
 private:
-    friend class FakePlatform;
     FakePlatform& p_;
     int interval_ = 0;
     bool enabled_ = false;
+    qint64 due_ = 0;
 };
 
 class FakePlatform : public Platform {
 public:
-    FakePlatform();
-    ~FakePlatform() override;
     qint64 now_ms() override { return now; }
     void pump(int max_wait_ms = 0) override;
     void message(const QString& text, MsgIcon icon) override;
-    std::unique_ptr<Timer> make_timer() override;
-
+    std::unique_ptr<Timer> make_timer() override { return std::make_unique<FakeTimer>(*this); }
     // Runs n pumps (n milliseconds of fake time).
-    void advance(int n);
+    void advance(int n) {
+        for (int i = 0; i < n; ++i) pump();
+    }
+    QStringList message_texts() const;
 
     qint64 now = 1000;
     int pumps = 0;
     QList<QPair<QString, MsgIcon>> messages;
-    QStringList message_texts() const;
-    std::function<void()> on_pump;            // the device acts here
+    std::function<void()> on_pump;                   // the device acts here
     std::function<void(const QString&)> on_message;  // e.g. to act while a box is "open"
     std::vector<FakeTimer*> timers;
 };
@@ -65,7 +65,7 @@ public:
     bool is_open() const override { return open_; }
     void discard_queues() override { input.clear(); }
     qint64 bytes_waiting() override { return open_ ? input.size() : 0; }
-    QByteArray read_all() override;
+    QByteArray read_all() override { return open_ ? std::exchange(input, {}) : QByteArray(); }
     qint64 bytes_to_write() override { return 0; }
     void write(const QByteArray& bytes) override;
     QString open_failure() const override { return open_ ? QString() : failure_reason; }
@@ -88,22 +88,20 @@ private:
 
 class FakeTcpClient : public TcpClient {
 public:
-    void connect_to(const QString& host, quint16 port) override;
+    void connect_to(const QString& h, quint16 p) override { host = h, port = p, ++connect_calls, state_ = State::Other; }
     State state() const override { return state_; }
     void send(const QByteArray& bytes) override;
-    QByteArray take_all() override;
-    void close() override;
+    QByteArray take_all() override { return std::exchange(input, {}); }
+    void close() override { state_ = State::Closed; }
     // Device side.
     void deliver(const QByteArray& bytes);
-    void accept_connection();        // the connection is established
+    void accept_connection();                // the connection is established
     void drop() { state_ = State::Closed; }  // the peer went away
-    // The connection fails and the socket says so.
-    void fail(const QString& cause);
+    void fail(const QString& cause);         // the connection fails and the socket says so
 
     QString host;
     quint16 port = 0;
     int connect_calls = 0;
-    int close_calls = 0;
     QByteArray input;
     QList<QByteArray> sends;
     std::function<void(const QByteArray&)> on_send;
@@ -112,48 +110,40 @@ private:
     State state_ = State::Closed;
 };
 
-class CaptureLog : public LogSink {
-public:
-    void set_text(const QString& whole, const QString&) override { text = whole; }
-    QString text;
-};
-
 // The device end of both fake links. Answers are scripted per command line.
 class ScriptedDevice {
 public:
-    struct Answer {
-        QList<QByteArray> pieces;  // delivered one after another
-        int delay_pumps = 1;       // before the first piece
-        int gap_pumps = 1;         // between pieces
-        bool never = false;
-    };
-
     ScriptedDevice(FakePlatform& p, FakeSerialPort& s, FakeTcpClient& t);
 
-    // Answer `command` (without CR) with `reply` (sent as is: include the CR).
-    void answer(const QString& command, const QByteArray& reply, int delay_pumps = 1);
+    // Answer `command` (without CR) with `reply` (sent as is: include the CR),
+    // or with pieces, the first after delay_pumps and each next gap_pumps later.
+    void answer(const QString& command, const QByteArray& reply, int delay_pumps = 1) {
+        answer_in_pieces(command, {reply}, delay_pumps);
+    }
     void answer_in_pieces(const QString& command, const QList<QByteArray>& pieces, int delay_pumps = 1,
                           int gap_pumps = 1);
-    void never_answer(const QString& command);
+    void never_answer(const QString& command) { answer_in_pieces(command, {}); }
     // Answers every command not scripted otherwise; return empty for silence.
     std::function<QList<QByteArray>(const QString& command)> responder;
     // Convenience responder: every command answered with itself plus CR.
     void echo_everything();
-
-    // Pushes bytes to the panel on the link last used (or the one given).
+    // Pushes bytes to the panel on the link given.
     void send_unsolicited(const QByteArray& bytes, bool tcp);
 
     QStringList received;  // every command line the device got, in order
-    bool last_was_tcp = false;
 
 private:
-    void on_bytes(const QByteArray& bytes, bool tcp);
-    void step();
+    struct Answer {
+        QList<QByteArray> pieces;
+        int delay_pumps, gap_pumps;
+    };
     struct Pending {
         int due_pump;
         QByteArray bytes;
         bool tcp;
     };
+    void on_bytes(const QByteArray& bytes, bool tcp);
+    void step();
     FakePlatform& p_;
     FakeSerialPort& s_;
     FakeTcpClient& t_;
@@ -168,9 +158,8 @@ struct LinkRig {
     FakePlatform platform;
     FakeSerialPort serial;
     FakeTcpClient tcp;
-    CaptureLog log;
     ScriptedDevice device{platform, serial, tcp};
-    Link link{state, platform, serial, tcp, &log};
+    Link link{state, platform, serial, tcp};
 
     // Serial port 1 open and the poll running, as after start-up on RS-232.
     void open_serial();

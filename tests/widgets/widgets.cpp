@@ -20,53 +20,30 @@ int count(const QImage& img, bool (*pick)(QColor), QRect area = {}) {
     int n = 0;
     const QRect r = area.isEmpty() ? img.rect() : area;
     for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += pick(img.pixelColor(x, y));
+        for (int x = r.left(); x <= r.right(); ++x) n += pick(img.pixelColor(x, y));
     return n;
 }
-bool red(QColor c) {
-    return c.red() > 150 && c.green() < 80 && c.blue() < 80;
-}
-bool green(QColor c) {
-    return c.green() > 120 && c.red() < 80 && c.blue() < 80;
-}
-bool coloured(QColor c) {
-    return qMax(qAbs(c.red() - c.green()), qAbs(c.green() - c.blue())) > 24;
-}
-bool ink(QColor c) {
-    return c.lightness() < 140;
-}
+bool red(QColor c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }
+bool green(QColor c) { return c.green() > 120 && c.red() < 80 && c.blue() < 80; }
+bool coloured(QColor c) { return qMax(qAbs(c.red() - c.green()), qAbs(c.green() - c.blue())) > 24; }
+bool ink(QColor c) { return c.lightness() < 140; }
 
-} // namespace
+}  // namespace
 
 class WidgetsTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void slider_reports_completed_changes_only() {
         using V = VbSlider;
         const std::tuple<const char*, void (*)(V&), int, int> rows[] = {
-            {"right arrow",
-             [](V& s) {
-                 QTest::mouseClick(&s, Qt::LeftButton, {}, {s.width() - 5, 12});
-             },
-             1, 1},
-            {"trough",
-             [](V& s) {
-                 QTest::mouseClick(&s, Qt::LeftButton, {}, {s.width() - 20, 12});
-             },
-             1, 10},
-            {"keys",
-             [](V& s) {
-                 QTest::keyClick(&s, Qt::Key_PageUp), QTest::keyClick(&s, Qt::Key_Right),
-                     QTest::keyClick(&s, Qt::Key_End);
-             },
-             3, 100},
+            {"right arrow", [](V& s) { QTest::mouseClick(&s, Qt::LeftButton, {}, {s.width() - 5, 12}); }, 1, 1},
+            {"trough", [](V& s) { QTest::mouseClick(&s, Qt::LeftButton, {}, {s.width() - 20, 12}); }, 1, 10},
+            {"keys", [](V& s) { QTest::keyClick(&s, Qt::Key_PageUp), QTest::keyClick(&s, Qt::Key_Right),
+                                QTest::keyClick(&s, Qt::Key_End); }, 3, 100},
             {"set from code", [](V& s) { s.setValue(30), s.setValue(30); }, 1, 30},
             {"thumb held", [](V& s) { s.setSliderDown(true), s.setValue(30), s.setValue(40); }, 0, 40},
-            {"thumb released", [](V& s) { s.setSliderDown(true), s.setValue(40), s.setSliderDown(false); }, 1,
-             40},
-            {"thumb back",
-             [](V& s) { s.setSliderDown(true), s.setValue(9), s.setValue(0), s.setSliderDown(false); }, 0, 0},
+            {"thumb released", [](V& s) { s.setSliderDown(true), s.setValue(40), s.setSliderDown(false); }, 1, 40},
+            {"thumb back", [](V& s) { s.setSliderDown(true), s.setValue(9), s.setValue(0), s.setSliderDown(false); }, 0, 0},
         };
         for (const auto& [name, act, changes, value] : rows) {
             VbSlider s;
@@ -76,10 +53,8 @@ class WidgetsTest : public QObject {
             QVERIFY(QTest::qWaitForWindowExposed(&s));
             QSignalSpy spy(&s, &VbSlider::change);
             act(s);
-            QVERIFY2(
-                spy.count() == changes && s.value() == value,
-                qPrintable(
-                    QStringLiteral("%1: %2 changes, value %3").arg(name).arg(spy.count()).arg(s.value())));
+            QCOMPARE(QStringLiteral("%1: %2 changes, value %3").arg(name).arg(spy.count()).arg(s.value()),
+                     QStringLiteral("%1: %2 changes, value %3").arg(name).arg(changes).arg(value));
         }
     }
 
@@ -106,13 +81,9 @@ class WidgetsTest : public QObject {
     void pictures_show_what_they_stand_for() {
         const std::pair<QSize, QList<QImage (*)()>> sizes[] = {
             {{70, 36}, {power_symbol, power_none, power_on, power_standby}},
-            {{46, 32},
-             {lock_design, lock, unlock, speaker_design, speaker_on, speaker_off, menu_up, menu_down,
-              menu_left, menu_right, menu_ok, menu_exit, menu_menu}},
-            {{170, 13}, {start_prompt}},
-            {{890, 234}, {image1}},
-            {{16, 93}, {vertical_refresh}},
-            {{339, 96}, {keypad_layout}}};
+            {{46, 32}, {lock_design, lock, unlock, speaker_design, speaker_on, speaker_off, menu_up, menu_down, menu_left,
+                        menu_right, menu_ok, menu_exit, menu_menu}},
+            {{170, 13}, {start_prompt}}, {{890, 234}, {image1}}, {{16, 93}, {vertical_refresh}}, {{339, 96}, {keypad_layout}}};
         for (const auto& [size, all] : sizes)
             for (auto draw : all)
                 QVERIFY(draw().size() == size && count(draw(), ink) > 20);
@@ -123,10 +94,8 @@ class WidgetsTest : public QObject {
         QVERIFY(count(speaker_off(), red) > 20 && count(speaker_on(), red) == 0 && lock() != unlock());
         // An arrow is wider towards its base, away from where it points.
         const QRect top(0, 0, 46, 16), bottom(0, 16, 46, 16), left(0, 0, 23, 32), right(23, 0, 23, 32);
-        const std::tuple<QImage (*)(), QRect, QRect> arrows[] = {{menu_up, top, bottom},
-                                                                 {menu_down, bottom, top},
-                                                                 {menu_left, left, right},
-                                                                 {menu_right, right, left}};
+        const std::tuple<QImage (*)(), QRect, QRect> arrows[] = {
+            {menu_up, top, bottom}, {menu_down, bottom, top}, {menu_left, left, right}, {menu_right, right, left}};
         for (auto [draw, point, base] : arrows)
             QVERIFY(2 * count(draw(), ink, base) > 3 * count(draw(), ink, point));
     }
@@ -135,13 +104,9 @@ class WidgetsTest : public QObject {
         QTemporaryDir tmp;
         const QDir dir(tmp.filePath("bmp/sub")); // missing folders are made
         QVERIFY(write_button_bitmaps(dir.path()));
-        const std::pair<const char*, QImage (*)()> files[] = {{"power_none", power_none},
-                                                              {"power_on", power_on},
-                                                              {"power_standby", power_standby},
-                                                              {"lock", lock},
-                                                              {"unlock", unlock},
-                                                              {"speaker_on", speaker_on},
-                                                              {"speaker_off", speaker_off}};
+        const std::pair<const char*, QImage (*)()> files[] = {
+            {"power_none", power_none}, {"power_on", power_on}, {"power_standby", power_standby}, {"lock", lock},
+            {"unlock", unlock}, {"speaker_on", speaker_on}, {"speaker_off", speaker_off}};
         for (auto [name, draw] : files) {
             QFile f(dir.filePath(name + QStringLiteral(".bmp")));
             QVERIFY2(f.open(QIODevice::ReadOnly), name);

@@ -1,0 +1,364 @@
+#!/usr/bin/env python3
+"""Mutation run: how many plausible faults of the program do the tests catch?
+
+Each mutant below is one small change to one file of src/ or simulator/ (a
+flipped comparison, a changed constant, a dropped statement, a swapped
+condition). The run copies the tree into a scratch folder (the working tree is
+never touched), builds it there once with the core libraries shared so that a
+mutant costs one compile and one link, then for every mutant: applies it,
+rebuilds the programs and test programs, runs every test program and records
+which test functions fail. A mutant that no test notices "survives".
+
+    tools/mutation_run.py [--scratch DIR] [--only ID,ID] [--out FILE.json]
+    tools/mutation_run.py --compare BEFORE.json AFTER.json
+
+--compare lists the mutants the first run caught and the second did not: the
+tests must keep catching what they caught before a clean-up.
+
+Mutants whose text is no longer in the source (the code moved on) are
+reported as "stale" and skipped; update the table when that happens.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+# (id, file, text as it is, text as the mutant has it, the fault in words).
+# The text must occur exactly once in the file.
+MUTANTS = [
+    # ---- command exchange and reception
+    ("link-serial-budget", "src/link/link.cpp", "budget = 300;", "budget = 150;", "serial reply wait halved"),
+    ("link-drop-while-awaiting", "src/link/link.cpp",
+     "    reply_done = false;\n    if (!check_link()) return;\n    if (awaiting_reply) return;\n",
+     "    reply_done = false;\n    if (!check_link()) return;\n", "tx_cmd sends while another waits"),
+    ("link-err-is-answer", "src/link/link.cpp", 'if (code == QLatin1String("ERR")) {',
+     'if (code == QLatin1String("ER")) {', "ERR no longer counts as an answer"),
+    ("link-serial-7", "src/link/link.cpp", "    if (rx_count < 7 && !terminator) {\n        finish();",
+     "    if (rx_count < 6 && !terminator) {\n        finish();", "serial completes at 6 characters"),
+    ("link-serial-lai-17", "src/link/link.cpp",
+     'if (rx_buffer.startsWith(QLatin1String("LAI")) && rx_count < 17 && !terminator) {\n        finish();',
+     'if (rx_buffer.startsWith(QLatin1String("LAI")) && rx_count < 16 && !terminator) {\n        finish();',
+     "serial label reply completes one short"),
+    ("link-count-wraps", "src/link/link.cpp", "rx_count = int16_t(std::min<int>(int(rx_count) + n, 32767));",
+     "rx_count = int16_t(int(rx_count) + n);", "reply count wraps negative"),
+    ("link-restart-pwr", "src/link/link.cpp",
+     'if (tx_str == QLatin1String("RST001") || tx_str == QLatin1String("PWR001")) {',
+     'if (tx_str == QLatin1String("RST001")) {', "PWR001 over Ethernet not treated as a restart"),
+    ("link-nowait-own-pump", "src/link/link.cpp",
+     "    if (rx_complete_) {\n        dispatch_unsolicited(link_kind == 1);",
+     "    if (false) {\n        dispatch_unsolicited(link_kind == 1);", "answer inside tx_cmd_nowait's pump lost"),
+    ("link-busy-nesting", "src/link/link.cpp", "st_.busy = depth > 0;", "st_.busy = false;",
+     "a nested wait clears busy for the outer one"),
+    # ---- adapters, files, settings
+    ("ports-port-zero", "src/link/qt_ports.cpp", "if (!ok || v < 1 || v > 65535) return false;",
+     "if (!ok || v > 65535) return false;", "port 0 accepted"),
+    ("ports-octal", "src/link/qt_ports.cpp", "const uint v = part.toUInt(&ok, 10);",
+     "const uint v = part.toUInt(&ok, 0);", "zero-padded octets read as octal"),
+    ("ports-lost-twice", "src/link/qt_ports.cpp", "            if (session != session_) return;  // closed or re-opened meanwhile\n",
+     "", "a lost serial port reported once per error"),
+    ("ports-hangup-cause", "src/link/qt_ports.cpp", "(pfd.revents & (POLLHUP | POLLERR))", "(pfd.revents & POLLERR)",
+     "a hang-up reported with errno's stale text"),
+    ("settings-port-range", "src/link/settings.cpp", "to_int(fields[1], 1, 9, &v)", "to_int(fields[1], 0, 99, &v)",
+     "port number out of range accepted"),
+    ("settings-utf8-guess", "src/link/settings.cpp", "                if (c.unicode() > 0xFF) return wide;",
+     "                return wide;", "Latin-1 file that is valid UTF-8 read as UTF-8"),
+    ("files-user-copy", "src/link/program_files.cpp",
+     "(!user_has || writable(beside) || writable(program_dir))", "(!user_has || writable(program_dir))",
+     "a writable file beside the program loses to the user copy"),
+    ("files-installed-first", "src/link/program_files.cpp",
+     "    if (is_regular_file(beside)) return beside;\n    const QString installed",
+     "    const QString installed", "installed data preferred to the copy beside the program"),
+    # ---- link controls and start-up
+    ("eth-restart-quiet", "src/main_window/link_controls.cpp", "    if (c_.link.device_restarting) return;\n", "",
+     "restart's dropped connection reported as a loss"),
+    ("serial-lost-twice", "src/main_window/link_controls.cpp",
+     "    if (!c_.link.rs232_open) return;\n    cmd_disconn_Click();", "    cmd_disconn_Click();",
+     "a second loss report shows a second message"),
+    ("getip-wait", "src/main_window/startup.cpp", "i < 51 && link.ip_query_step != 3",
+     "i < 21 && link.ip_query_step != 3", "address answers waited for too briefly"),
+    ("version-chain", "src/main_window/startup.cpp",
+     'if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("VR2999"));', 'c_.link.tx_cmd(QStringLiteral("VR2999"));',
+     "VR2 asked after an unanswered VER"),
+    # ---- the window and its table
+    ("window-read-only", "src/main_window/frm_main.cpp", "t->setReadOnly(r.flags & layout::read_only);",
+     "t->setReadOnly(false);", "value boxes editable"),
+    ("table-mode2-width", "src/main_window/layout_tables.cpp", '{"cmd_mode(2)", K::Button, "fra_btn", 3720, 0, 1185,',
+     '{"cmd_mode(2)", K::Button, "fra_btn", 3720, 0, 1155,', "a mode button too narrow"),
+    ("table-caption", "src/main_window/layout_tables.cpp", '"Dual PoP", 0, F::mode', '"Dual POP", 0, F::mode',
+     "a mode caption misspelt"),
+    ("table-keypad-shown", "src/main_window/layout_tables.cpp", '"Keyboard", hidden}', '"Keyboard"}',
+     "Keyboard button shown before Refresh"),
+    ("table-out3-overlap", "src/main_window/layout_tables.cpp", '{"cmd_out(3)", K::Button, "fra_btn", 5550, 510,',
+     '{"cmd_out(3)", K::Button, "fra_btn", 5050, 510,', "an output button over its neighbour"),
+    ("table-bezel-box-editable", "src/main_window/layout_tables.cpp",
+     '{"txt_bezel_v", K::TextBox, "fra_bezel", 1530, 1080, 555, 375, "", read_only | centred,',
+     '{"txt_bezel_v", K::TextBox, "fra_bezel", 1530, 1080, 555, 375, "", centred,', "a bezel value box editable"),
+    ("table-log-in-view", "src/main_window/layout_tables.cpp", '{"txt_cmd", K::LogBox, "", 150, 6600,',
+     '{"txt_cmd", K::LogBox, "", 150, 6300,', "traffic log inside the tall view"),
+    ("table-get-ip-enabled", "src/main_window/layout_tables.cpp", '"Get IP", disabled, F::standard, grey}',
+     '"Get IP", 0, F::standard, grey}', "Get IP enabled before the link is chosen"),
+    # ---- routing and modes
+    ("mode-settle", "src/routing/display_modes.cpp", "for (int n = 0; n < 10 && !link.reply_done; ++n) link.Delay(0.5f);",
+     "for (int n = 0; n < 2 && !link.reply_done; ++n) link.Delay(0.5f);", "mode change waits 1 s instead of 5"),
+    ("mode-pip-cur-mode", "src/routing/display_modes.cpp", "        st.cur_mode = 2;\n        st.dual_kind = 2;",
+     "        st.dual_kind = 2;", "Dual PiP leaves cur_mode 4"),
+    ("mode-bezel-standby", "src/routing/display_modes.cpp", "if (on) bezel->setEnabled(true);",
+     "bezel->setEnabled(true);", "bezel frame enabled in standby"),
+    ("mode-rows-wall", "src/routing/display_modes.cpp",
+     "if (st.cur_mode == 2 || st.cur_mode == 3 || st.cur_mode == 5) {", "if (st.cur_mode == 2 || st.cur_mode == 5) {",
+     "TV Wall keeps rows 2-4 disabled"),
+    ("mode-pip-lamp", "src/routing/display_modes.cpp", "const bool pip = st.cur_mode == 2 && st.dual_kind == 2;",
+     "const bool pip = st.dual_kind == 2;", "PiP lamp stays after leaving Dual PiP"),
+    ("map-wall-out", "src/routing/routing_map.cpp", "    if (c_.st.cur_mode == 3) return;  // the wall is the only output\n",
+     "", "output buttons work in TV Wall"),
+    ("map-other-column", "src/routing/routing_map.cpp",
+     "if (c_.st.cur_output != column || !in_1_to_4(index)) return;", "if (!in_1_to_4(index)) return;",
+     "a click in another column routes"),
+    ("map-refresh-stop", "src/routing/routing_map.cpp",
+     "        c_.link.tx_cmd(QStringLiteral(\"OUT\") + Link::Pad3(n));\n        if (!c_.link.reply_done) return;\n",
+     "        c_.link.tx_cmd(QStringLiteral(\"OUT\") + Link::Pad3(n));\n", "map read goes on after a silent OUT"),
+    ("reso-1080i", "src/routing/resolution.cpp", "return position == 4 || position == 5;",
+     "return position == 4 || position == 6;", "wrong entry treated as 1080i"),
+    ("reso-reply-offset", "src/routing/resolution.cpp", "select_reported(output_, number - 1);",
+     "select_reported(output_, number);", "RES reply selects the next entry"),
+    # ---- device controls
+    ("pic-row-fold", "src/device_controls/picture.cpp", "const int p = mode == 1 ? v : (index - 1) * 200 + v;",
+     "const int p = mode == 1 ? v : index * 200 + v;", "slider row folded wrong"),
+    ("pic-reply-above-100", "src/device_controls/picture.cpp", "if (row >= 1 && row <= 4 && v >= 0 && v <= 100) {",
+     "if (row >= 1 && row <= 4 && v >= 0) {", "value above 100 shown"),
+    ("pic-sat-goes-on", "src/device_controls/picture.cpp",
+     "                // An unanswered saturation query does not end the refresh.\n"
+     "                if (g != Sat && !c_.link.reply_done) return;",
+     "                // An unanswered saturation query does not end the refresh.\n"
+     "                if (!c_.link.reply_done) return;", "silent SAT ends the picture refresh"),
+    ("pic-undo-while-waiting", "src/device_controls/picture.cpp",
+     "    if (c_.link.link_up() && c_.link.awaiting_reply) {\n        // Another exchange waits",
+     "    if (false) {\n        // Another exchange waits", "a dropped slider change stays shown"),
+    ("bezel-box-follows", "src/device_controls/bezel.cpp",
+     "        if (a.slider->value() != before) a.box->setText", "        if (false) a.box->setText",
+     "box keeps a value above the new limit"),
+    ("audio-mute-from-254", "src/device_controls/audio.cpp", "if (c_.st.audio_state != 1) {",
+     "if (c_.st.audio_state == 0) {", "first mute click asks for mute"),
+    ("power-stays-disabled", "src/device_controls/power.cpp",
+     '    c_.w.control(QStringLiteral("cmd_pwr"))->setEnabled(true);\n}', "}", "standby answer leaves power disabled"),
+    ("power-busy-click", "src/device_controls/power.cpp",
+     "const bool sent = c_.link.link_up() && !c_.link.awaiting_reply;", "const bool sent = c_.link.link_up();",
+     "a power click dropped while busy is kept"),
+    ("power-standby-set", "src/device_controls/power.cpp", '"fra_audio",       "fra_quad"};',
+     '"fra_audio",       "fra_bezel"};', "quad audio frame left out of standby"),
+    ("power-fact-reset-link-down", "src/device_controls/power.cpp",
+     '    if (c_.link.link_up()) c_.w.control(QStringLiteral("cmd_fact_reset"))->setEnabled(false);',
+     '    c_.w.control(QStringLiteral("cmd_fact_reset"))->setEnabled(false);', "reset button locked with the link down"),
+    ("preset-recall-map", "src/device_controls/presets.cpp",
+     'if (send_and_settle(recall_, QStringLiteral("CAL"), index)) map_.map_refresh();',
+     'send_and_settle(recall_, QStringLiteral("CAL"), index); map_.map_refresh();', "map read after a failed recall"),
+    ("refresh-asp-goes-on", "src/device_controls/presets.cpp",
+     'complete = link.reply_done || query == QLatin1String("ASP999");', "complete = link.reply_done;",
+     "silent ASP ends the full refresh"),
+    ("refresh-limit-reset", "src/device_controls/presets.cpp",
+     '        if (query == QLatin1String("BEH998") || query == QLatin1String("BEV998")) c_.st.bezel_max_query = false;\n',
+     "", "an unanswered limit query leaves the limit flag set"),
+    # ---- secondary windows and keys
+    ("hdcp-closed", "src/panels/hdcp.cpp", "    if (!c_.st.hdcp_open) return;\n", "",
+     "HDCP replies handled with the window closed"),
+    ("labels-trimmed", "src/panels/labels.cpp", "setText(reply.mid(4, 12));", "setText(reply.mid(4, 12).trimmed());",
+     "label blanks dropped"),
+    ("pip-refresh-mode", "src/panels/frm_pip.cpp", "if (c_.st.cur_mode == 2 && c_.st.dual_kind == 2) main_.dual_pip_refresh();",
+     "if (c_.st.dual_kind == 2) main_.dual_pip_refresh();", "PiP window asks outside Dual PiP"),
+    ("pip-size-args", "src/panels/frm_pip.cpp", '"PSZ0%1%2").arg(inset).arg(index)', '"PSZ0%1%2").arg(index).arg(inset)',
+     "size command digits swapped"),
+    ("label-length", "src/panels/frm_label.cpp", "box->setMaxLength(12);", "box->setMaxLength(16);",
+     "label box takes 16 characters"),
+    ("keys-busy", "src/panels/keypad.cpp", "    if (c_.st.busy) return true;\n", "",
+     "keys act while an exchange waits"),
+    ("keys-pause-down", "src/panels/keypad.cpp", "return a == KeyAction::MenuUp || a == KeyAction::MenuDown ||",
+     "return a == KeyAction::MenuUp ||", "Down does not pause"),
+    ("keys-1080i-lock", "src/panels/keypad.cpp", "if (!modes_.mode_locked(index)) modes_.cmd_mode_Click(index);",
+     "modes_.cmd_mode_Click(index);", "keys ignore the 1080i lock"),
+    # ---- widgets
+    ("slider-thumb-held", "src/widgets/vb_controls.cpp", "if (!isSliderDown()) completed(v);", "completed(v);",
+     "dragging reports every step"),
+    ("wheel-focus", "src/widgets/vb_controls.cpp",
+     "if (e->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus()) return false;",
+     "if (e->type() != QEvent::Wheel) return false;", "wheel ignored even with focus"),
+    # ---- simulated device
+    ("sim-wall-route", "simulator/device_model.cpp", "const int out = s.mode == 3 ? 1 : s.selected_output;",
+     "const int out = s.selected_output;", "TV Wall routes the selected output"),
+    ("sim-picture-row", "simulator/device_model.cpp", "    const int row = p / 200 + 1;\n    const int v = p % 200;",
+     "    const int row = p / 200;\n    const int v = p % 200;", "picture row decoded wrong"),
+    ("sim-standby-lock", "simulator/device_model.cpp", '{"PWR", "LCK", "VER",', '{"PWR", "VER",',
+     "lock refused in standby"),
+    ("sim-line-limit", "simulator/device_model.cpp", "if (buffer_.size() >= max_line) {",
+     "if (buffer_.size() > max_line) {", "line buffer one byte over its bound"),
+    ("sim-boot-clears", "simulator/device_model.cpp", "    if (booting_) input.clear();\n", "",
+     "half a line survives a restart"),
+    ("sim-swap-pair", "simulator/device_model.cpp", "std::swap(s.route[4][2 * p - 1], s.route[4][2 * p]);",
+     "std::swap(s.route[4][p], s.route[4][p + 1]);", "PiP B swaps the wrong outputs"),
+    ("sim-factory-reset", "simulator/device_model.cpp", "            factory_reset();\n            restart();", "            restart();",
+     "RST001 keeps the settings"),
+    ("sim-save", "simulator/device_model.cpp", "            s.presets[p] = snapshot();", "            ;",
+     "SAV stores nothing"),
+    ("sim-label-tab", "simulator/device_model.cpp", "return (u >= 0x20 && u <= 0x7e) || u >= 0xa0;",
+     "return (u >= 0x08 && u <= 0x7e) || u >= 0xa0;", "tab accepted in a label"),
+    ("console-route", "simulator/console.cpp", 'return device({"OUT" + pad3(a), "INP" + pad3(b)});',
+     'return device({"OUT" + pad3(b), "INP" + pad3(a)});', "route takes input and output swapped"),
+    ("console-picture-row", "simulator/console.cpp", "return device({code + pad3((a - 1) * 200 + b)});",
+     "return device({code + pad3(a * 200 + b)});", "set bri ROW V folds the row wrong"),
+    ("console-label-text", "simulator/console.cpp", "+ int(args[0].size()) + 1;", "+ int(args[0].size());",
+     "label text keeps the separating blank"),
+    ("console-mute", "simulator/console.cpp", 'if (verb == "mute") return device({"AUD000"});',
+     'if (verb == "mute") return device({"AUD001"});', "mute unmutes"),
+    ("console-listen-host", "simulator/console.cpp", "        if (!host.isEmpty()) result.host = host;",
+     "        result.host = host;", "\":port\" listens on no address"),
+    ("fault-no-draw", "simulator/fault_plan.cpp", "    if (p <= 0) return false; // draws nothing",
+     "    if (p < 0) return false; // draws nothing", "an unused fault shifts the others' draws"),
+    ("fault-garbage-lf", "simulator/fault_plan.cpp", "while (c == '\\r' || c == '\\n');", "while (c == '\\r');",
+     "garbage may contain LF"),
+    ("pacer-overtake", "simulator/fault_plan.cpp", "const qint64 start = std::max(t + p.delay_us, line_free_us_);",
+     "const qint64 start = t + p.delay_us;", "paced pieces overtake each other"),
+    ("server-serial-broadcast", "simulator/sim_server.cpp", "    if (serial_channel_) serial_channel_->send(reply);\n", "",
+     "front-panel changes not sent on the serial line"),
+]
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
+
+
+def prepare(repo, scratch):
+    tree, build = scratch / "tree", scratch / "build"
+    # The files git knows or would add, copied with their times so that an
+    # unchanged file is not rebuilt; files gone from the source go here too.
+    files = run(["git", "-C", str(repo), "ls-files", "-co", "--exclude-standard"], check=True).stdout.split("\n")
+    shutil.rmtree(tree, ignore_errors=True)
+    for name in filter(None, files):
+        (tree / name).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(repo / name, tree / name)
+    # Shared core libraries: a mutant recompiles one file and relinks one
+    # library, not every test program.
+    for cm in (tree / "CMakeLists.txt", tree / "simulator/CMakeLists.txt"):
+        text = cm.read_text()
+        text = re.sub(r"qt_add_library\((tavrin4x(?:_sim)?_core) STATIC", r"qt_add_library(\1 SHARED", text)
+        cm.write_text(text)
+    if not (build / "build.ninja").exists():
+        r = run(["cmake", "-S", str(tree), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                 "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON", f"-DCMAKE_INSTALL_RPATH={build};{build}/simulator"])
+        if r.returncode:
+            sys.exit(r.stdout)
+    tests = sorted(f"test_{p.parent.name}_{p.stem}" for p in (tree / "tests").glob("*/*.cpp")
+                   if p.parent.name != "support")
+    return tree, build, tests
+
+
+def build_targets(build, targets):
+    r = run(["ninja", "-C", str(build), "-j2"] + targets)
+    return r.returncode == 0, r.stdout[-3000:]
+
+
+FAIL = re.compile(r"^FAIL!  : (\w+::\w+)\(")
+ENTER = re.compile(r"^INFO   : (\w+::\w+)\(.*\) entering")
+
+
+def run_tests(build, tests, timeout):
+    """{test program: [test functions that failed]} for every program that failed."""
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    failed = {}
+    for t in tests:
+        exe = build / "tests" / t
+        try:
+            p = subprocess.Popen([str(exe), "-v1"], cwd=exe.parent, env=env, stdout=subprocess.PIPE,
+                                 stderr=subprocess.STDOUT, text=True, errors="replace", start_new_session=True)
+            out, _ = p.communicate(timeout=timeout)
+            rc = p.returncode
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            out, _ = p.communicate()
+            rc = "timeout"
+        if rc == 0:
+            continue
+        lines = out.splitlines()
+        funcs = sorted({m.group(1) for m in map(FAIL.match, lines) if m})
+        if not funcs:  # crashed or hung: blame the function that was running
+            entered = [m.group(1) for m in map(ENTER.match, lines) if m]
+            funcs = [f"{entered[-1] if entered else '?'} ({'timeout' if rc == 'timeout' else 'crash'})"]
+        failed[t] = funcs
+    return failed
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--scratch", default="/tmp/mut")
+    ap.add_argument("--only", default="")
+    ap.add_argument("--out", default="")
+    ap.add_argument("--timeout", type=int, default=240)
+    ap.add_argument("--compare", nargs=2, metavar=("BEFORE", "AFTER"))
+    a = ap.parse_args()
+    if a.compare:
+        return compare(*a.compare)
+
+    repo = Path(__file__).resolve().parent.parent
+    scratch = Path(a.scratch)
+    tree, build, tests = prepare(repo, scratch)
+    targets = tests + ["tavrin4x", "tavrin4x-sim"]
+    ok, log = build_targets(build, targets)
+    if not ok:
+        sys.exit("the unchanged tree does not build:\n" + log)
+    base = run_tests(build, tests, a.timeout)
+    if base:
+        sys.exit(f"the unchanged tree fails its tests: {base}")
+
+    chosen = [m for m in MUTANTS if not a.only or m[0] in a.only.split(",")]
+    results = []
+    for n, (mid, file, old, new, what) in enumerate(chosen, 1):
+        path = tree / file
+        original = path.read_text()
+        start = time.time()
+        if original.count(old) != 1:
+            res = {"status": "stale"}
+        else:
+            path.write_text(original.replace(old, new))
+            try:
+                ok, log = build_targets(build, targets)
+                if not ok:
+                    res = {"status": "stillborn", "log": log}
+                else:
+                    killed = run_tests(build, tests, a.timeout)
+                    res = {"status": "killed" if killed else "survived", "by": killed}
+            finally:
+                path.write_text(original)
+        res.update(id=mid, file=file, fault=what, seconds=round(time.time() - start))
+        results.append(res)
+        by = "; ".join(f"{t}: {', '.join(f)}" for t, f in res.get("by", {}).items())
+        print(f"[{n}/{len(chosen)}] {mid:28} {res['status']:9} {by}", flush=True)
+        if a.out:
+            Path(a.out).write_text(json.dumps(results, indent=1))
+    build_targets(build, targets)  # leave the scratch build unmutated
+    counts = {s: sum(r["status"] == s for r in results) for s in ("killed", "survived", "stillborn", "stale")}
+    print("mutants", len(results), counts)
+    for r in results:
+        if r["status"] == "survived":
+            print(f"  survived: {r['id']} ({r['file']}): {r['fault']}")
+
+
+def compare(before, after):
+    b = {r["id"]: r for r in json.loads(Path(before).read_text())}
+    c = {r["id"]: r for r in json.loads(Path(after).read_text())}
+    lost = [i for i, r in b.items() if r["status"] == "killed" and c.get(i, {}).get("status") != "killed"]
+    gained = [i for i, r in c.items() if r["status"] == "killed" and b.get(i, {}).get("status") != "killed"]
+    for name, rs in (("before", b), ("after", c)):
+        print(name, len(rs), {s: sum(r["status"] == s for r in rs.values())
+                              for s in ("killed", "survived", "stillborn", "stale")})
+    print("caught before, not after:", lost or "none")
+    print("caught after, not before:", gained or "none")
+    return 1 if lost else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
