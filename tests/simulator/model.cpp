@@ -204,12 +204,12 @@ private slots:
             {"label 3  two  words", "LAI3 two  words"}, {"send LAI1a b", "LAI1a b"}, {"save 4", "SAV004"},
             {"swap 3", "error"}, {"route 5 1", "error"}, {"set bri 5 10", "error"}, {"set nothing 1", "error"},
             {"set mode x", "error"}, {"label 0 x", "error"}, {"bogus", "error"}, {"", "-"}, {"ext", "ext"},
-            {"state", "state"}, {"quit", "quit"}};
+            {"state", "state"}, {"quit", "quit"}, {"faults off", "faults"}};
         for (const auto& [line, want] : rows) {
             const ConsoleAction a = parse_console_line(QString::fromLatin1(line));
             const QString got = a.kind == ConsoleAction::Device  ? QString::fromLatin1(a.commands.join('|'))
                                 : a.kind == ConsoleAction::Error ? "error"
-                                : QStringList{"", "ext", "state", "help", "quit", "-"}.value(a.kind);
+                                : QStringList{"", "ext", "state", "help", "quit", "faults", "-"}.value(a.kind);
             QCOMPARE(QString(line) + " -> " + got, QString(line) + " -> " + want);
         }
         const char* const listen[][2] = {{"127.0.0.1:0", "127.0.0.1 0"}, {":2400", "127.0.0.1 2400"},
