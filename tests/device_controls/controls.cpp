@@ -91,7 +91,7 @@ private slots:
             auto* box = rig.c<QLineEdit>(box_name);
             QVERIFY(slider->value() == 40 && box->text() == " 40");
             const bool moved = rig.once_during([&] { QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton); },
-                                               [&] { return rig.link().awaiting_reply; }, [&] { move(slider); });
+                                               [&] { return rig.link().awaiting_reply; }, [&, move = move] { move(slider); });
             QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
             QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
             move(slider);  // with nothing waiting it goes out
