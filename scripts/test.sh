@@ -39,7 +39,9 @@ fi
 here=$(pwd)
 # Leaks fail the run like any other report; the few that belong to the
 # system libraries, not to us, are listed (with reasons) in the suppressions.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0:strict_string_checks=1"
+# No strict_string_checks: libxkbcommon-x11 legally strndup()s a buffer with no
+# NUL inside the bound, which that option reports as an overflow.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0"
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$BUILD_DIR" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)

@@ -138,6 +138,10 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.trimmed()));
+        // Losing the display ends the program with exit() from deep inside its
+        // event loop, nothing torn down: a leak check there reports Qt's live
+        // state, at random. Leaks are checked where the panel closes normally.
+        env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
         QProcess panel;
         start_panel(panel, prefix_.path(), env);
         xvfb.terminate();
