@@ -6,6 +6,7 @@
 #include "link/panel_state.h"
 #include "link/ports.h"
 #include "main_window/frm_main.h"
+#include "widgets/palette.h"
 
 namespace tavrin {
 
@@ -15,18 +16,6 @@ struct Context {
     PanelState& st;
     Platform& platform;
 };
-
-// Colours the panel uses throughout.
-namespace colors {
-inline const QColor neutral{0xC0, 0xC0, 0xC0};
-inline const QColor selected{0x50, 0xC0, 0xFF};
-inline const QColor routed{0x00, 0xD0, 0x20};  // also: link connected
-inline const QColor red{0xFF, 0x00, 0x00};
-inline const QColor in_progress{0xC0, 0xC0, 0x00};
-inline const QColor idle_lamp{0xA0, 0xA0, 0xA0};
-inline const QColor lamp_start{0xB0, 0xB0, 0xB0};
-inline const QColor black{0x00, 0x00, 0x00};
-}  // namespace colors
 
 // Reads the numeric value of a reply character the way the panel always has:
 // a digit is its value, anything else counts as 0.

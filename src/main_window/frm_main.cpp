@@ -2,6 +2,7 @@
 
 #include "main_window/layout_tables.h"
 #include "widgets/fonts.h"
+#include "widgets/palette.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -115,7 +116,7 @@ QWidget* make_control(const layout::Row& r, QWidget* parent) {
         auto* s = new ShapeWidget(r.kind == Kind::Circle ? ShapeWidget::Kind::Circle : ShapeWidget::Kind::RoundRect,
                                   parent);
         if (r.back) s->set_fill(QColor::fromRgb(r.back));
-        s->set_border(QColor::fromRgb(r.border ? r.border : 0xFF000000));
+        s->set_border(r.border ? QColor::fromRgb(r.border) : colors::black);
         return s;
     }
     case Kind::Frame:

@@ -1,5 +1,6 @@
 #include "main_window/layout_tables.h"
 
+#include "widgets/palette.h"
 #include "widgets/pictures.h"
 
 #include <array>
@@ -11,13 +12,14 @@ namespace {
 using K = Kind;
 using F = Font;
 
-constexpr QRgb grey = 0xFFC0C0C0;         // neutral buttons and cells, version boxes
-constexpr QRgb black = 0xFF000000;
-constexpr QRgb red = 0xFFFF0000;
-constexpr QRgb panel = 0xFFB0B0B0;        // the picture frames
-constexpr QRgb value_box = 0xFFB0B0B0;    // slider value boxes
-constexpr QRgb lamp = 0xFFB0B0B0;         // indicator lamps before first use
-constexpr QRgb lamp_border = 0xFF707070;
+// The palette's colours under short names, so the rows stay readable.
+const QRgb grey = colors::neutral.rgba();
+const QRgb black = colors::black.rgba();
+const QRgb red = colors::red.rgba();
+const QRgb panel = colors::unlit.rgba();      // the picture frames
+const QRgb value_box = colors::unlit.rgba();  // slider value boxes
+const QRgb lamp = colors::unlit.rgba();       // indicator lamps before first use
+const QRgb lamp_border = colors::lamp_border.rgba();
 
 // L, T, W, H in twips; positions inside a frame count from the frame's
 // top-left corner, where its caption sits on the border.

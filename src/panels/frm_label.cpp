@@ -53,8 +53,8 @@ void FrmLabel::build() {
         const int top = px(525 + i * 390);
         auto* shape = new ShapeWidget(ShapeWidget::Kind::Rect, this);
         shape->setObjectName(QStringLiteral("sha_lab_in(%1)").arg(i));
-        shape->set_fill(QColor(0xB0, 0xB0, 0xB0));
-        shape->set_border(QColor(0x70, 0x70, 0x70));
+        shape->set_fill(colors::unlit);
+        shape->set_border(colors::lamp_border);
         shape->setGeometry(px(540), top, px(315), px(315));
         sha_lab_in[i] = shape;
 

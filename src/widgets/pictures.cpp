@@ -1,5 +1,7 @@
 #include "widgets/pictures.h"
 
+#include "widgets/palette.h"
+
 #include <QDir>
 #include <QFont>
 #include <QLinearGradient>
@@ -16,9 +18,9 @@ namespace pictures {
 
 namespace {
 
-const QColor kGround(0xC0, 0xC0, 0xC0);
+constexpr QColor kGround = tavrin::colors::neutral;  // the buttons the pictures sit on
 const QColor kInk(0x10, 0x10, 0x10);
-const QColor kRed(0xFF, 0x00, 0x00);
+constexpr QColor kRed = tavrin::colors::red;
 
 QImage canvas(int w, int h, const QColor& ground = kGround) {
     // RGB32 rather than ARGB: the pictures are opaque and BMP has no alpha anyway.

@@ -75,7 +75,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
             // Etched, so a disabled caption stays legible on any back colour.
             p.setPen(Qt::white);
             p.drawText(inner.translated(1, 1), flags, text());
-            p.setPen(QColor(0x80, 0x80, 0x80));
+            p.setPen(colors::dimmed_text);
             p.drawText(inner, flags, text());
         }
     }
@@ -136,7 +136,7 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     // The style's disabled text is about as light as the neutral cell colour;
     // in standby the map's numbers must stay readable, only dimmed.
     QPalette pal = palette();
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::dimmed_text);
     setPalette(pal);
 }
 

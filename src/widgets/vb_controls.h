@@ -4,6 +4,8 @@
 // a border colour, clickable labels, and sliders that report only completed
 // changes.
 
+#include "widgets/palette.h"
+
 #include <QColor>
 #include <QImage>
 #include <QLabel>
@@ -32,7 +34,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    QColor back_{0xC0, 0xC0, 0xC0};
+    QColor back_ = colors::neutral;
     QImage picture_;
     QString picture_file_;
 };
@@ -54,8 +56,8 @@ protected:
 
 private:
     Kind kind_;
-    QColor fill_{0xC0, 0xC0, 0xC0};
-    QColor border_{0, 0, 0};
+    QColor fill_ = colors::neutral;
+    QColor border_ = colors::black;
 };
 
 // A label that takes clicks and can have an opaque background colour.
