@@ -1,5 +1,7 @@
 #include "device_controls/audio.h"
 
+#include "link/reply_text.h"
+
 #include <QRadioButton>
 
 namespace tavrin {

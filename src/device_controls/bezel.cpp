@@ -1,5 +1,7 @@
 #include "device_controls/bezel.h"
 
+#include "link/reply_text.h"
+
 #include <QLineEdit>
 #include <QRadioButton>
 

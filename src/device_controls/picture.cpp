@@ -1,7 +1,8 @@
 #include "device_controls/picture.h"
 
+#include "link/reply_text.h"
+
 #include <QPushButton>
-#include <cmath>
 
 namespace tavrin {
 
@@ -14,24 +15,6 @@ struct GroupDef {
 constexpr GroupDef kGroups[] = {{"BRI", "bri"}, {"CON", "con"}, {"HUE", "hue"}, {"SAT", "sat"}};
 
 bool per_row_mode(int mode) { return mode == 2 || mode == 3 || mode == 5; }
-
-// The reply parameter read the way the device's numbers always were: leading
-// blanks skipped, an optional sign, digits and a decimal fraction, rounded to
-// the nearest integer (halves to even); text that is no number is 0.
-int reply_value(const QString& text) {
-    const QString t = text.trimmed();
-    int i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) negative = t[i++] == QLatin1Char('-');
-    double v = 0;
-    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128) v = v * 10 + t[i++].digitValue();
-    if (i < t.size() && t[i] == QLatin1Char('.')) {
-        double scale = 0.1;
-        for (++i; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i, scale /= 10) v += t[i].digitValue() * scale;
-    }
-    const int r = int(std::nearbyint(v));  // default rounding: halves to even
-    return negative ? -r : r;
-}
 
 }  // namespace
 
@@ -90,7 +73,7 @@ void Picture::on_reply_SAT() { on_reply(Sat); }
 
 void Picture::on_reply(Group g) {
     const QString reply = c_.link.reply();
-    const int p = reply_value(reply.right(3));
+    const int p = rounded_number(reply.right(3));
     c_.st.cmd_enable = false;
     int row = 0;
     int v = 0;

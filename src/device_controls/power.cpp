@@ -1,6 +1,7 @@
 #include "device_controls/power.h"
 
 #include "device_controls/picture.h"
+#include "link/reply_text.h"
 
 namespace tavrin {
 

@@ -1,6 +1,7 @@
 #include "device_controls/presets.h"
 
 #include "device_controls/picture.h"
+#include "link/reply_text.h"
 #include "main_window/startup.h"
 #include "routing/routing_map.h"
 

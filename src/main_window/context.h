@@ -17,11 +17,4 @@ struct Context {
     Platform& platform;
 };
 
-// Reads the numeric value of a reply character the way the panel always has:
-// a digit is its value, anything else counts as 0.
-inline int digit_value(QChar c) { return c.isDigit() && c.unicode() < 128 ? c.digitValue() : 0; }
-inline int last_digit(const QString& reply) { return reply.isEmpty() ? 0 : digit_value(reply.back()); }
-// The leading decimal number of a text ("12x" is 12, "x" is 0).
-int leading_number(const QString& text);
-
 }  // namespace tavrin

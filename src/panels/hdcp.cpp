@@ -1,5 +1,6 @@
 #include "panels/hdcp.h"
 
+#include "link/reply_text.h"
 #include "panels/frm_hdcp.h"
 
 #include <QAbstractButton>

@@ -1,5 +1,6 @@
 #include "panels/labels.h"
 
+#include "link/reply_text.h"
 #include "panels/frm_label.h"
 
 namespace tavrin {

@@ -1,5 +1,6 @@
 #include "panels/pip.h"
 
+#include "link/reply_text.h"
 #include "panels/frm_pip.h"
 
 namespace tavrin {

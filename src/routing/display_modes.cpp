@@ -1,6 +1,7 @@
 #include "routing/display_modes.h"
 
 #include "device_controls/picture.h"
+#include "link/reply_text.h"
 #include "routing/routing_map.h"
 
 namespace tavrin {

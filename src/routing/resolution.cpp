@@ -1,5 +1,7 @@
 #include "routing/resolution.h"
 
+#include "link/reply_text.h"
+
 #include <QComboBox>
 
 namespace tavrin {

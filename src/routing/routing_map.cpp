@@ -1,5 +1,7 @@
 #include "routing/routing_map.h"
 
+#include "link/reply_text.h"
+
 namespace tavrin {
 
 namespace {
