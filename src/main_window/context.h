@@ -3,10 +3,10 @@
 // exchange, the shared state and the platform (clock, pump, messages, timers).
 
 #include "link/link.h"
-#include "link/panel_state.h"
 #include "link/ports.h"
 #include "main_window/frm_main.h"
 #include "widgets/palette.h"
+#include "state/panel_state.h"
 
 namespace tavrin {
 

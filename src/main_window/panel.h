@@ -4,10 +4,10 @@
 // fakes; nothing else differs.
 
 #include "link/link.h"
-#include "link/panel_state.h"
 #include "link/ports.h"
 #include "main_window/context.h"
 #include "main_window/frm_main.h"
+#include "state/panel_state.h"
 
 #include <memory>
 
