@@ -7,7 +7,7 @@
 namespace tavrin {
 
 Audio::Audio(Context& c) : c_(c) {
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     groups_ = {{
         {QStringLiteral("opt_audio"), QStringLiteral("AUE"), 0, 4},
         {QStringLiteral("opt_da"), QStringLiteral("AUA"), 1, 2},

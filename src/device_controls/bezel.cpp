@@ -13,7 +13,7 @@ constexpr int max_reported = 254;
 }  // namespace
 
 Bezel::Bezel(Context& c) : c_(c) {
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     h_ = {w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_h")),
           QStringLiteral("BEH")};
     v_ = {w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_v")),

@@ -1,7 +1,7 @@
 #pragma once
 // Bezel correction for the video wall.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <array>
 

@@ -2,6 +2,7 @@
 
 #include "link/reply_text.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace tavrin {

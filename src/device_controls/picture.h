@@ -1,7 +1,9 @@
 #pragma once
 // Brightness, contrast, hue and saturation: four groups of four rows.
 
-#include "main_window/context.h"
+#include "context/context.h"
+
+class QLineEdit;
 
 namespace tavrin {
 

@@ -3,6 +3,8 @@
 #include "device_controls/picture.h"
 #include "link/reply_text.h"
 
+#include <QLineEdit>
+
 namespace tavrin {
 
 const char* const Power::standby_set[10] = {"cmd_hdcp", "cbo_aspect", "fra_btn",  "fra_recall_save", "fra_dual_a",

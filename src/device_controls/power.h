@@ -1,7 +1,7 @@
 #pragma once
 // Power, lock, the seven device-menu keys, factory reset and version display.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 namespace tavrin {
 

@@ -9,7 +9,7 @@ namespace tavrin {
 
 Presets::Presets(Context& c, Startup& startup, RoutingMap& map, Picture& picture)
     : c_(c), startup_(startup), map_(map), picture_(picture) {
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     for (int i = 1; i <= 4; ++i) {
         recall_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), i);
         save_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), i);
@@ -56,7 +56,7 @@ void Presets::on_reply_CAL() { mark(recall_); }
 void Presets::on_reply_SAV() { mark(save_); }
 
 void Presets::cmd_refresh_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     refresh_->setEnabled(false);
     refresh_->set_back_color(colors::in_progress);

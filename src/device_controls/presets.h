@@ -1,7 +1,7 @@
 #pragma once
 // The four presets and the full refresh of the whole panel.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <array>
 

@@ -10,9 +10,9 @@
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
 
-#include <cmath>
-
 namespace tavrin {
+
+using twips::px;
 
 namespace {
 
@@ -145,9 +145,7 @@ QWidget* make_control(const layout::Row& r, QWidget* parent) {
 
 }  // namespace
 
-int FrmMain::px(int twips) { return int(std::lround(twips / double(twips_per_pixel))); }
-
-FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : QWidget(parent), files_(std::move(files)) {
+FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : ControlWindow(std::move(files), parent) {
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
     setFont(make_font(layout::Font::standard));
@@ -164,21 +162,13 @@ void FrmMain::build() {
         const QString name = QString::fromUtf8(r.name);
         QWidget* parent = *r.container ? control(QString::fromUtf8(r.container)) : this;
         QWidget* w = make_control(r, parent);
-        w->setObjectName(name);
+        add_control(name, w);
         w->setGeometry(px(r.l), px(r.t), px(r.w), px(r.h));
         if (r.font != layout::Font::standard) w->setFont(make_font(r.font));
         if (r.fore) set_role(w, QPalette::WindowText, r.fore);
         if (r.flags & layout::hidden) w->setVisible(false);
         if (r.flags & layout::disabled) w->setEnabled(false);
-        Q_ASSERT_X(!controls_.contains(name), "FrmMain::build", qPrintable(name));
-        controls_.insert(name, w);
     }
-}
-
-QWidget* FrmMain::control(const QString& name) const {
-    QWidget* w = controls_.value(name);
-    if (!w) qFatal("frm_main has no control named \"%s\"", qPrintable(name));
-    return w;
 }
 
 int FrmMain::frame_height_px() const {
@@ -194,8 +184,6 @@ void FrmMain::set_height_twips(int twips) {
     setMinimumHeight(qMax(1, px(compact_height_twips) - frame));
     resize(width(), qBound(minimumHeight(), px(twips) - frame, maximumHeight()));
 }
-
-QString FrmMain::bitmap_path(const QString& file) const { return files_.data_file(QStringLiteral("bmp/") + file); }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
     emit closing();

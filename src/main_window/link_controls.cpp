@@ -22,7 +22,7 @@ LinkControls::LinkControls(Context& c) : c_(c) {
     c.link.serial().on_lost = [this](const QString& cause) { serial_lost(cause); };
     c.link.register_tcp_only_handler(QStringLiteral("EXT"), [this] { on_reply_EXT(); });
 
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_conn")), &QPushButton::clicked, &w,
                      [this] { cmd_conn_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_disconn")), &QPushButton::clicked, &w,
@@ -42,7 +42,7 @@ LinkControls::LinkControls(Context& c) : c_(c) {
 // ------------------------------------------------------------------ serial
 
 void LinkControls::set_comm() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     auto* conn = w.ctl<ColorButton>(QStringLiteral("cmd_conn"));
     auto* disconn = w.ctl<ColorButton>(QStringLiteral("cmd_disconn"));
@@ -97,7 +97,7 @@ void LinkControls::serial_lost(const QString& cause) {
 // ------------------------------------------------------------------ interface choice
 
 void LinkControls::opt_interface_Click(int index) {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     link.link_kind = int16_t(index);
     for (const char* name : {"cmd_conn", "cmd_disconn", "cbo_com", "lab_rs232", "cmd_conn_eth", "cmd_disconn_eth",
@@ -142,7 +142,7 @@ void LinkControls::opt_interface_Click(int index) {
 // ------------------------------------------------------------------ Ethernet
 
 void LinkControls::cmd_conn_eth_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
     conn_eth->setEnabled(false);
@@ -167,7 +167,7 @@ void LinkControls::cmd_conn_eth_Click() {
 }
 
 void LinkControls::wsk_client_Connect() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     // A connection that completes after the operator gave up (or switched to
     // RS-232) is not ours any more.
     if (!tim_eth_->enabled() || c_.link.link_kind != 1) {
@@ -185,7 +185,7 @@ void LinkControls::wsk_client_Connect() {
 }
 
 void LinkControls::tim_eth_Timer() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     if (link.eth_connected) {
         if (link.tcp().state() != TcpClient::State::Connected) eth_lost();
@@ -202,7 +202,7 @@ void LinkControls::tim_eth_Timer() {
 }
 
 void LinkControls::cmd_disconn_eth_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     tim_eth_->set_enabled(false);
     link.tcp().close();

@@ -2,7 +2,7 @@
 // The "Control Interface" frame: choice of link, the serial port and the
 // Ethernet connection with its watchdog.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <memory>
 

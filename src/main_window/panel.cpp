@@ -51,7 +51,7 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
     link.set_log_sink(log_view_.get());
 
     links = std::make_unique<LinkControls>(ctx);
-    startup = std::make_unique<Startup>(ctx, *links);
+    startup = std::make_unique<Startup>(ctx, w, *links);
     picture = std::make_unique<Picture>(ctx);
     power = std::make_unique<Power>(ctx, *picture);
     map = std::make_unique<RoutingMap>(ctx);

@@ -12,8 +12,7 @@
 namespace tavrin {
 
 
-Startup::Startup(Context& c, LinkControls& links) : c_(c), links_(links) {
-    FrmMain& w = c.w;
+Startup::Startup(Context& c, FrmMain& w, LinkControls& links) : c_(c), w_(w), links_(links) {
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_advance")), &QPushButton::clicked, &w,
                      [this] { cmd_advance_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_get_ip")), &QPushButton::clicked, &w,
@@ -25,7 +24,7 @@ Startup::Startup(Context& c, LinkControls& links) : c_(c), links_(links) {
 }
 
 void Startup::Form_Load() {
-    FrmMain& w = c_.w;
+    FrmMain& w = w_;
     Link& link = c_.link;
     PanelState& st = c_.st;
 
@@ -121,16 +120,16 @@ bool Startup::save_settings() {
 
 void Startup::cmd_advance_Click() {
     if (!c_.st.advanced_view) {
-        c_.w.set_height_twips(FrmMain::advanced_height_twips);
+        w_.set_height_twips(FrmMain::advanced_height_twips);
         c_.st.advanced_view = true;
     } else {
-        c_.w.set_height_twips(FrmMain::compact_height_twips);
+        w_.set_height_twips(FrmMain::compact_height_twips);
         c_.st.advanced_view = false;
     }
 }
 
 void Startup::cmd_get_ip_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     auto* button = w.ctl<ColorButton>(QStringLiteral("cmd_get_ip"));
     button->setEnabled(false);

@@ -1,7 +1,8 @@
 #pragma once
 // Start-up, shutdown and the window-wide buttons: Advanced, Get IP, F/W Ver.
 
-#include "main_window/context.h"
+#include "context/context.h"
+#include "main_window/frm_main.h"
 
 namespace tavrin {
 
@@ -9,7 +10,7 @@ class LinkControls;
 
 class Startup {
 public:
-    Startup(Context& c, LinkControls& links);
+    Startup(Context& c, FrmMain& w, LinkControls& links);
     void Form_Load();
     void Form_Unload();
     // The settings as Form_Unload writes them, once per run; false when no
@@ -24,6 +25,7 @@ public:
 
 private:
     Context& c_;
+    FrmMain& w_;
     LinkControls& links_;
     bool settings_read_ = false;
     bool settings_saved_ = false;

@@ -9,8 +9,9 @@
 
 namespace tavrin {
 
+using twips::px;
+
 namespace {
-int px(int twips) { return FrmMain::px(twips); }
 
 // The centre of the k-th head of a column-head caption, so the option
 // columns sit under their heads whatever the font measures. Heads are

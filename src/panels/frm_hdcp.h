@@ -3,7 +3,7 @@
 // output. Its controls call the main-window routines of Hdcp; the HPI/HPO
 // replies fill it through Hdcp while it is open.
 
-#include "main_window/context.h"
+#include "context/context.h"
 #include "panels/panel_window.h"
 
 #include <QGroupBox>

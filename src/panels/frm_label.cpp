@@ -8,8 +8,9 @@
 
 namespace tavrin {
 
+using twips::px;
+
 namespace {
-int px(int twips) { return FrmMain::px(twips); }
 bool is_control(QChar ch) { return ch.category() == QChar::Other_Control; }
 }  // namespace
 

@@ -6,9 +6,7 @@
 
 namespace tavrin {
 
-namespace {
-int px(int twips) { return FrmMain::px(twips); }
-}  // namespace
+using twips::px;
 
 FrmPip::FrmPip(Context& c, Pip& main, QWidget* owner)
     : PanelWindow(owner, QStringLiteral("frm_pip"), QStringLiteral("DUAL PiP"), px(client_w_twips), px(client_h_twips)),

@@ -1,7 +1,7 @@
 #pragma once
 // frm_pip, the "DUAL PiP" window: corner, size and swap of the two insets.
 
-#include "main_window/context.h"
+#include "context/context.h"
 #include "panels/panel_window.h"
 
 #include <QComboBox>

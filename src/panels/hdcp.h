@@ -1,7 +1,7 @@
 #pragma once
 // The "HDCP" window and the main-window routines and replies that serve it.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The "Keyboard" window: keys drive modes, outputs, inputs, menu keys, lock, mute.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <QPointer>
 #include <Qt>

@@ -4,6 +4,10 @@
 #include "link/reply_text.h"
 #include "routing/routing_map.h"
 
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
 namespace tavrin {
 
 namespace {
@@ -72,7 +76,7 @@ void DisplayModes::on_reply_MOD() {
     // A digit that names no mode leaves the panel as it is.
     if (digit < 1 || digit > 5) return;
     PanelState& st = c_.st;
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     st.cur_mode = int16_t(digit);
     for (int i = 1; i <= 5; ++i) mode_button(i)->set_back_color(colors::neutral);
     mode_button(digit)->set_back_color(colors::selected);

@@ -1,7 +1,7 @@
 #pragma once
 // The five display modes and the re-layout of the window per reported mode.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 namespace tavrin {
 

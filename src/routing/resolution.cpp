@@ -13,7 +13,7 @@ bool is_1080i(int position) { return position == 4 || position == 5; }
 }  // namespace
 
 Resolution::Resolution(Context& c) : c_(c) {
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     output_ = w.ctl<QComboBox>(QStringLiteral("cbo_output"));
     aspect_ = w.ctl<QComboBox>(QStringLiteral("cbo_aspect"));
     for (int i = 1; i <= 5; ++i) mode_buttons_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), i);

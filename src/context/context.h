@@ -1,17 +1,18 @@
 #pragma once
-// What every controller is handed: the window's controls, the command
+// What every controller is handed: the main window's controls, the command
 // exchange, the shared state and the platform (clock, pump, messages, timers).
 
 #include "link/link.h"
 #include "link/ports.h"
-#include "main_window/frm_main.h"
-#include "widgets/palette.h"
 #include "state/panel_state.h"
+#include "widgets/control_window.h"
+#include "widgets/palette.h"
+#include "widgets/vb_controls.h"
 
 namespace tavrin {
 
 struct Context {
-    FrmMain& w;
+    ControlWindow& w;
     Link& link;
     PanelState& st;
     Platform& platform;
