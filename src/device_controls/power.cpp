@@ -31,6 +31,7 @@ Power::Power(Context& c, Picture& picture) : c_(c), picture_(picture) {
     on_click("cmd_menu_left", &Power::cmd_menu_left_Click);
     on_click("cmd_menu_right", &Power::cmd_menu_right_Click);
     on_click("cmd_fact_reset", &Power::cmd_fact_reset_Click);
+    on_click("cmd_ver", &Power::cmd_ver_Click);
 }
 
 void Power::set_picture(const char* button, const char* file) {
@@ -118,6 +119,11 @@ void Power::on_reply_RST() {
     default:
         break;
     }
+}
+
+void Power::cmd_ver_Click() {
+    c_.link.tx_cmd(QStringLiteral("VER999"));
+    if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("VR2999"));
 }
 
 void Power::on_reply_VER() {

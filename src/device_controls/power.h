@@ -23,6 +23,7 @@ public:
     void cmd_menu_right_Click();
     void cmd_fact_reset_Click();
     void on_reply_RST();
+    void cmd_ver_Click();
     void on_reply_VER();
     void on_reply_VR2();
 

@@ -1,14 +1,13 @@
 #include "device_controls/presets.h"
 
 #include "device_controls/picture.h"
+#include "device_controls/power.h"
 #include "link/reply_text.h"
-#include "main_window/startup.h"
-#include "routing/routing_map.h"
 
 namespace tavrin {
 
-Presets::Presets(Context& c, Startup& startup, RoutingMap& map, Picture& picture)
-    : c_(c), startup_(startup), map_(map), picture_(picture) {
+Presets::Presets(Context& c, Power& power, Picture& picture, std::function<void()> read_map)
+    : c_(c), power_(power), picture_(picture), read_map_(std::move(read_map)) {
     ControlWindow& w = c.w;
     for (int i = 1; i <= 4; ++i) {
         recall_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), i);
@@ -36,7 +35,7 @@ bool Presets::send_and_settle(Row& row, const QString& code, int index) {
 }
 
 void Presets::cmd_recall_Click(int index) {
-    if (send_and_settle(recall_, QStringLiteral("CAL"), index)) map_.map_refresh();
+    if (send_and_settle(recall_, QStringLiteral("CAL"), index)) read_map_();
     for (ColorButton* b : recall_) b->setEnabled(true);
 }
 
@@ -64,7 +63,7 @@ void Presets::cmd_refresh_Click() {
     w.control(QStringLiteral("img_start"))->hide();
     for (const char* name : {"cmd_keypad", "lab_lab_input", "sha_lab_in"}) w.control(QLatin1String(name))->show();
 
-    startup_.cmd_ver_Click();
+    power_.cmd_ver_Click();
 
     // Values before limits; the power state before the mode (whose reply
     // narrows the frames power enabled); everything after MOD with the mode
@@ -85,7 +84,7 @@ void Presets::cmd_refresh_Click() {
         complete = link.reply_done || query == QLatin1String("ASP999");
     }
     if (complete) {
-        map_.map_refresh();
+        read_map_();
         if (c_.st.advanced_view) picture_.cmd_pic_refresh_Click();
     }
 

@@ -33,6 +33,8 @@ LinkControls::LinkControls(Context& c) : c_(c) {
                      [this] { cmd_conn_eth_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth")), &QPushButton::clicked, &w,
                      [this] { cmd_disconn_eth_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_get_ip")), &QPushButton::clicked, &w,
+                     [this] { cmd_get_ip_Click(); });
     for (int i = 0; i <= 1; ++i) {
         QObject::connect(w.ctl_at<QRadioButton>(QStringLiteral("opt_interface"), i), &QRadioButton::clicked, &w,
                          [this, i] { opt_interface_Click(i); });
@@ -231,5 +233,33 @@ void LinkControls::wsk_client_Error() {
 }
 
 void LinkControls::on_reply_EXT() { cmd_disconn_eth_Click(); }
+
+// ------------------------------------------------------------------ device address
+
+void LinkControls::cmd_get_ip_Click() {
+    ControlWindow& w = c_.w;
+    Link& link = c_.link;
+    auto* button = w.ctl<ColorButton>(QStringLiteral("cmd_get_ip"));
+    button->setEnabled(false);
+    button->set_back_color(colors::in_progress);
+    const struct {
+        const char* query;
+        const char* box;
+    } steps[] = {{"EIP999", "txt_get_ip"}, {"EMK999", "txt_get_mask"}, {"EGW999", "txt_get_gate"}};
+    for (const auto& s : steps) w.ctl<QLineEdit>(QLatin1String(s.box))->clear();
+    for (int step = 0; step < 3; ++step) {
+        link.ip_query_step = int16_t(step);
+        link.tx_cmd_nowait(QLatin1String(steps[step].query));
+        for (int i = 0; i < 51 && link.ip_query_step != 3; ++i) link.Delay(0.001f);
+        if (link.ip_query_step != 3) break;
+        // The answer ends with its carriage return; the box shows the text.
+        QString answer = link.rx_buffer;
+        if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
+        w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
+    }
+    link.ip_query_step = 254;
+    button->set_back_color(colors::neutral);
+    button->setEnabled(!link.link_kind);
+}
 
 }  // namespace tavrin

@@ -15,10 +15,6 @@ namespace tavrin {
 Startup::Startup(Context& c, FrmMain& w, LinkControls& links) : c_(c), w_(w), links_(links) {
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_advance")), &QPushButton::clicked, &w,
                      [this] { cmd_advance_Click(); });
-    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_get_ip")), &QPushButton::clicked, &w,
-                     [this] { cmd_get_ip_Click(); });
-    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_ver")), &QPushButton::clicked, &w,
-                     [this] { cmd_ver_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_clear")), &QPushButton::clicked, &w,
                      [this] { c_.link.cmd_clear_Click(); });
 }
@@ -126,37 +122,6 @@ void Startup::cmd_advance_Click() {
         w_.set_height_twips(FrmMain::compact_height_twips);
         c_.st.advanced_view = false;
     }
-}
-
-void Startup::cmd_get_ip_Click() {
-    ControlWindow& w = c_.w;
-    Link& link = c_.link;
-    auto* button = w.ctl<ColorButton>(QStringLiteral("cmd_get_ip"));
-    button->setEnabled(false);
-    button->set_back_color(colors::in_progress);
-    const struct {
-        const char* query;
-        const char* box;
-    } steps[] = {{"EIP999", "txt_get_ip"}, {"EMK999", "txt_get_mask"}, {"EGW999", "txt_get_gate"}};
-    for (const auto& s : steps) w.ctl<QLineEdit>(QLatin1String(s.box))->clear();
-    for (int step = 0; step < 3; ++step) {
-        link.ip_query_step = int16_t(step);
-        link.tx_cmd_nowait(QLatin1String(steps[step].query));
-        for (int i = 0; i < 51 && link.ip_query_step != 3; ++i) link.Delay(0.001f);
-        if (link.ip_query_step != 3) break;
-        // The answer ends with its carriage return; the box shows the text.
-        QString answer = link.rx_buffer;
-        if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
-        w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
-    }
-    link.ip_query_step = 254;
-    button->set_back_color(colors::neutral);
-    button->setEnabled(!link.link_kind);
-}
-
-void Startup::cmd_ver_Click() {
-    c_.link.tx_cmd(QStringLiteral("VER999"));
-    if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("VR2999"));
 }
 
 }  // namespace tavrin

@@ -1,5 +1,5 @@
 #pragma once
-// Start-up, shutdown and the window-wide buttons: Advanced, Get IP, F/W Ver.
+// Start-up, shutdown, the settings file and the Advanced toggle.
 
 #include "context/context.h"
 #include "main_window/frm_main.h"
@@ -20,8 +20,6 @@ public:
     // a failure to save is reported on the terminal instead of a message box.
     bool unattended_exit = false;
     void cmd_advance_Click();
-    void cmd_get_ip_Click();
-    void cmd_ver_Click();
 
 private:
     Context& c_;
