@@ -2,7 +2,6 @@
 
 #include "panels/hdcp.h"
 #include "widgets/fonts.h"
-#include "widgets/pictures.h"
 
 #include <QFontMetrics>
 #include <QStyle>
@@ -48,12 +47,7 @@ void FrmHdcp::build() {
     QFont arial = design_font(QStringLiteral("Arial"), 9);
     setFont(arial);
 
-    cmd_refresh = new ColorButton(this);
-    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
-    cmd_refresh->setGeometry(px(30), px(45), px(345), px(1485));
-    cmd_refresh->set_picture(pictures::vertical_refresh());
-    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
-    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+    cmd_refresh = add_refresh_button(30, 45, 345, 1485, [this] { cmd_refresh_Click(); });
 
     // The two halves: input part, output part. Row heads sit left of the
     // columns; the single column-head caption runs above them.

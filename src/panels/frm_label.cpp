@@ -2,7 +2,6 @@
 
 #include "panels/labels.h"
 #include "widgets/fonts.h"
-#include "widgets/pictures.h"
 
 #include <QKeyEvent>
 
@@ -26,12 +25,7 @@ void FrmLabel::build() {
     setFont(design_font(QStringLiteral("Arial"), 9));
     QFont verdana = design_font(QStringLiteral("Verdana"), 9);
 
-    cmd_refresh = new ColorButton(this);
-    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
-    cmd_refresh->setGeometry(px(30), px(60), px(405), px(1995));
-    cmd_refresh->set_picture(pictures::vertical_refresh());
-    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
-    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+    cmd_refresh = add_refresh_button(30, 60, 405, 1995, [this] { cmd_refresh_Click(); });
 
     const struct {
         int index;

@@ -2,7 +2,6 @@
 
 #include "panels/pip.h"
 #include "widgets/fonts.h"
-#include "widgets/pictures.h"
 
 namespace tavrin {
 
@@ -25,12 +24,7 @@ void FrmPip::build() {
     QFont bold_verdana = design_font(QStringLiteral("Verdana"), 9);
     bold_verdana.setBold(true);
 
-    cmd_refresh = new ColorButton(this);
-    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
-    cmd_refresh->setGeometry(px(30), px(60), px(345), px(1665));
-    cmd_refresh->set_picture(pictures::vertical_refresh());
-    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
-    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+    cmd_refresh = add_refresh_button(30, 60, 345, 1665, [this] { cmd_refresh_Click(); });
 
     for (int inset = 1; inset <= 2; ++inset) {
         const QString ab = inset == 1 ? QStringLiteral("a") : QStringLiteral("b");

@@ -2,8 +2,7 @@
 // The "HDCP" window and the main-window routines and replies that serve it.
 
 #include "context/context.h"
-
-#include <QPointer>
+#include "panels/panel_window.h"
 
 namespace tavrin {
 
@@ -24,10 +23,9 @@ public:
     FrmHdcp* window() const;
 
 private:
-    void open_window();
     void on_reply(bool input);
     Context& c_;
-    QPointer<FrmHdcp> win_;
+    WindowSlot<FrmHdcp> win_;
 };
 
 }  // namespace tavrin

@@ -5,14 +5,14 @@
 
 namespace tavrin {
 
-Labels::Labels(Context& c) : c_(c) {
+Labels::Labels(Context& c) : c_(c), win_(c.st.label_open) {
     c_.link.register_handler(QStringLiteral("LAB"), [this] { on_reply_LAB(); });
     c_.link.register_handler(QStringLiteral("LAI"), [this] { on_reply_LAI(); });
     auto* label = c_.w.ctl<ClickLabel>(QStringLiteral("lab_lab_input"));
     QObject::connect(label, &ClickLabel::clicked, label, [this] { lab_lab_input_Click(); });
 }
 
-Labels::~Labels() { delete win_.data(); }
+Labels::~Labels() = default;
 
 void Labels::set_lamp(const QColor& fill, bool indicator_enabled) {
     c_.w.ctl<ShapeWidget>(QStringLiteral("sha_lab_in"))->set_fill(fill);
@@ -24,34 +24,17 @@ void Labels::lab_lab_input_Click() {
     // window opens with its five queries or closes.
     set_lamp(colors::red, false);
     c_.platform.pump();
-    if (c_.st.label_open) {
+    if (win_.is_open()) {
         close_window();
         set_lamp(colors::idle_lamp, true);
         c_.platform.pump();
     } else {
-        open_window();
+        win_.open(new FrmLabel(c_, *this, &c_.w));
         set_lamp(colors::idle_lamp, true);
     }
 }
 
-void Labels::open_window() {
-    auto* w = new FrmLabel(c_, *this, &c_.w);
-    win_ = w;
-    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
-        // Form_Unload
-        if (win_ == w) {
-            c_.st.label_open = false;
-            win_ = nullptr;
-        }
-        w->retire();
-    });
-    w->Form_Load();
-}
-
-void Labels::close_window() {
-    if (win_) win_->close();
-    c_.st.label_open = false;
-}
+void Labels::close_window() { win_.close(); }
 
 void Labels::label_in_set(const QString& lab_in_str) { c_.link.tx_cmd(lab_in_str); }
 
@@ -70,8 +53,8 @@ void Labels::on_reply_LAB() {
     c_.st.cmd_enable = false;
     const int s = last_digit(reply);
     // Only 0 (OFF) and 1 (ON) name an option.
-    if (win_ && (s == 0 || s == 1)) {
-        win_->opt_on_off(s)->setChecked(true);
+    if (win_.window() && (s == 0 || s == 1)) {
+        win_.window()->opt_on_off(s)->setChecked(true);
         c_.platform.pump();
     }
     c_.st.cmd_enable = true;
@@ -82,14 +65,14 @@ void Labels::on_reply_LAI() {
     const QString reply = c_.link.reply();
     c_.st.cmd_enable = false;
     const int n = reply.size() >= 4 ? digit_value(reply[3]) : 0;
-    if (win_ && n >= 1 && n <= 4) {
+    if (win_.window() && n >= 1 && n <= 4) {
         // Characters 5 to 16; the device's trailing blanks stay.
-        win_->txt_lab_in(n)->setText(reply.mid(4, 12));
+        win_.window()->txt_lab_in(n)->setText(reply.mid(4, 12));
         c_.platform.pump();
     }
     c_.st.cmd_enable = true;
 }
 
-FrmLabel* Labels::window() const { return win_.data(); }
+FrmLabel* Labels::window() const { return win_.window(); }
 
 }  // namespace tavrin

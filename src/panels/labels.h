@@ -2,8 +2,7 @@
 // The "Input Labels" window and the main-window routines and replies that serve it.
 
 #include "context/context.h"
-
-#include <QPointer>
+#include "panels/panel_window.h"
 
 namespace tavrin {
 
@@ -24,10 +23,9 @@ public:
     FrmLabel* window() const;
 
 private:
-    void open_window();
     void set_lamp(const QColor& fill, bool indicator_enabled);
     Context& c_;
-    QPointer<FrmLabel> win_;
+    WindowSlot<FrmLabel> win_;
 };
 
 }  // namespace tavrin

@@ -1,5 +1,9 @@
 #include "panels/panel_window.h"
 
+#include "widgets/control_window.h"
+#include "widgets/pictures.h"
+#include "widgets/vb_controls.h"
+
 #include <QCloseEvent>
 #include <QScreen>
 
@@ -44,6 +48,18 @@ void PanelWindow::place_frame_at(int left, int top) {
     }
     // move() of a top-level window positions its frame.
     move(left, top);
+}
+
+ColorButton* PanelWindow::add_refresh_button(int left, int top, int width, int height,
+                                             std::function<void()> on_click) {
+    using twips::px;
+    auto* b = new ColorButton(this);
+    b->setObjectName(QStringLiteral("cmd_refresh"));
+    b->setGeometry(px(left), px(top), px(width), px(height));
+    b->set_picture(pictures::vertical_refresh());
+    b->setToolTip(QStringLiteral("Refresh"));
+    QObject::connect(b, &QPushButton::clicked, this, std::move(on_click));
+    return b;
 }
 
 void PanelWindow::retire() {

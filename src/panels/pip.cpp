@@ -5,7 +5,7 @@
 
 namespace tavrin {
 
-Pip::Pip(Context& c) : c_(c) {
+Pip::Pip(Context& c) : c_(c), win_(c.st.pip_open) {
     c_.link.register_handler(QStringLiteral("PPO"), [this] { on_reply_PPO(); });
     c_.link.register_handler(QStringLiteral("PSZ"), [this] { on_reply_PSZ(); });
     c_.link.register_handler(QStringLiteral("PSW"), [this] { on_reply_PSW(); });
@@ -13,7 +13,7 @@ Pip::Pip(Context& c) : c_(c) {
     QObject::connect(label, &ClickLabel::clicked, label, [this] { lab_pip_Click(); });
 }
 
-Pip::~Pip() { delete win_.data(); }
+Pip::~Pip() = default;
 
 void Pip::set_lamp(const QColor& fill, bool indicator_enabled) {
     c_.w.ctl<ShapeWidget>(QStringLiteral("sha_pip"))->set_fill(fill);
@@ -23,30 +23,12 @@ void Pip::set_lamp(const QColor& fill, bool indicator_enabled) {
 void Pip::lab_pip_Click() {
     set_lamp(colors::red, false);
     c_.platform.pump();
-    if (c_.st.pip_open) close_window();
-    else open_window();
+    win_.toggle([this] { return new FrmPip(c_, *this, &c_.w); });
     set_lamp(colors::idle_lamp, true);
     c_.platform.pump();
 }
 
-void Pip::open_window() {
-    auto* w = new FrmPip(c_, *this, &c_.w);
-    win_ = w;
-    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
-        // Form_Unload
-        if (win_ == w) {
-            c_.st.pip_open = false;
-            win_ = nullptr;
-        }
-        w->retire();
-    });
-    w->Form_Load();
-}
-
-void Pip::close_window() {
-    if (win_) win_->close();
-    c_.st.pip_open = false;
-}
+void Pip::close_window() { win_.close(); }
 
 void Pip::dual_pip_set(const QString& pip_str) { c_.link.tx_cmd(pip_str); }
 
@@ -66,9 +48,9 @@ void Pip::on_reply_PPO() {
     const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
     const int p = last_digit(reply);
     // A corner above 3 names no button; the shown position stays.
-    if (win_ && (w == 1 || w == 2) && p <= 3) {
-        for (int k = 0; k < 4; ++k) win_->pos(w, k)->set_back_color(colors::neutral);
-        win_->pos(w, p)->set_back_color(colors::selected);
+    if (FrmPip* win = win_.window(); win && (w == 1 || w == 2) && p <= 3) {
+        for (int k = 0; k < 4; ++k) win->pos(w, k)->set_back_color(colors::neutral);
+        win->pos(w, p)->set_back_color(colors::selected);
     }
     c_.st.cmd_enable = true;
 }
@@ -79,8 +61,8 @@ void Pip::on_reply_PSZ() {
     c_.st.cmd_enable = false;
     const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
     const int z = last_digit(reply);
-    if (win_ && (w == 1 || w == 2) && z <= 3) {
-        win_->size_list(w)->setCurrentIndex(z);
+    if (FrmPip* win = win_.window(); win && (w == 1 || w == 2) && z <= 3) {
+        win->size_list(w)->setCurrentIndex(z);
         c_.platform.pump();
     }
     c_.st.cmd_enable = true;
@@ -88,6 +70,6 @@ void Pip::on_reply_PSZ() {
 
 void Pip::on_reply_PSW() {}
 
-FrmPip* Pip::window() const { return win_.data(); }
+FrmPip* Pip::window() const { return win_.window(); }
 
 }  // namespace tavrin

@@ -2,8 +2,7 @@
 // The "DUAL PiP" window and the main-window routines and replies that serve it.
 
 #include "context/context.h"
-
-#include <QPointer>
+#include "panels/panel_window.h"
 
 namespace tavrin {
 
@@ -25,10 +24,9 @@ public:
     FrmPip* window() const;
 
 private:
-    void open_window();
     void set_lamp(const QColor& fill, bool indicator_enabled);
     Context& c_;
-    QPointer<FrmPip> win_;
+    WindowSlot<FrmPip> win_;
 };
 
 }  // namespace tavrin
