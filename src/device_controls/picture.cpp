@@ -1,5 +1,6 @@
 #include "device_controls/picture.h"
 
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 
 #include <QLineEdit>
@@ -99,20 +100,16 @@ void Picture::on_reply(Group g) {
 
 void Picture::cmd_pic_refresh_Click() {
     const int mode = c_.st.cur_mode;
+    QStringList queries;
     if (mode == 1) {
-        for (int g = Bri; g <= Sat; ++g) {
-            c_.link.tx_cmd(QLatin1String(kGroups[g].code) + QStringLiteral("999"));
-            if (g != Sat && !c_.link.reply_done) return;
-        }
+        for (int g = Bri; g <= Sat; ++g) queries << QLatin1String(kGroups[g].code) + QStringLiteral("999");
     } else if (per_row_mode(mode)) {
-        for (int n = 1; n <= 4; ++n) {
-            for (int g = Bri; g <= Sat; ++g) {
-                c_.link.tx_cmd(QLatin1String(kGroups[g].code) + QStringLiteral("99") + QString::number(n));
-                // An unanswered saturation query does not end the refresh.
-                if (g != Sat && !c_.link.reply_done) return;
-            }
-        }
+        for (int n = 1; n <= 4; ++n)
+            for (int g = Bri; g <= Sat; ++g)
+                queries << QLatin1String(kGroups[g].code) + QStringLiteral("99") + QString::number(n);
     }
+    // An unanswered saturation query does not end the refresh.
+    send_queries(c_.link, queries, [](const QString& q) { return q.startsWith(QLatin1String(kGroups[Sat].code)); });
 }
 
 void Picture::cmd_pic_reset_Click() { c_.link.tx_cmd(QStringLiteral("RST002")); }

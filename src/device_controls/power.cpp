@@ -1,6 +1,7 @@
 #include "device_controls/power.h"
 
 #include "device_controls/picture.h"
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 
 #include <QLineEdit>
@@ -121,10 +122,7 @@ void Power::on_reply_RST() {
     }
 }
 
-void Power::cmd_ver_Click() {
-    c_.link.tx_cmd(QStringLiteral("VER999"));
-    if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("VR2999"));
-}
+void Power::cmd_ver_Click() { send_queries(c_.link, {QStringLiteral("VER999"), QStringLiteral("VR2999")}); }
 
 void Power::on_reply_VER() {
     const QString reply = c_.link.reply();

@@ -1,5 +1,6 @@
 #include "panels/hdcp.h"
 
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 #include "panels/frm_hdcp.h"
 
@@ -25,13 +26,9 @@ void Hdcp::close_window() { win_.close(); }
 void Hdcp::hdcp_in_out_set(const QString& hdcp_str) { c_.link.tx_cmd(hdcp_str); }
 
 void Hdcp::hdcp_refresh() {
-    static const char* const queries[] = {"HPI991", "HPI992", "HPI993", "HPI994",
-                                          "HPO991", "HPO992", "HPO993", "HPO994"};
-    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
-    for (int i = 1; i < 8; ++i) {
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
-    }
+    send_queries(c_.link, {QStringLiteral("HPI991"), QStringLiteral("HPI992"), QStringLiteral("HPI993"),
+                           QStringLiteral("HPI994"), QStringLiteral("HPO991"), QStringLiteral("HPO992"),
+                           QStringLiteral("HPO993"), QStringLiteral("HPO994")});
 }
 
 void Hdcp::on_reply_HPI() { on_reply(true); }

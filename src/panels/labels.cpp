@@ -1,5 +1,6 @@
 #include "panels/labels.h"
 
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 #include "panels/frm_label.h"
 
@@ -39,12 +40,8 @@ void Labels::close_window() { win_.close(); }
 void Labels::label_in_set(const QString& lab_in_str) { c_.link.tx_cmd(lab_in_str); }
 
 void Labels::label_in_refresh() {
-    static const char* const queries[] = {"LAB999", "LAI991", "LAI992", "LAI993", "LAI994"};
-    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
-    for (int i = 1; i < 5; ++i) {
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
-    }
+    send_queries(c_.link, {QStringLiteral("LAB999"), QStringLiteral("LAI991"), QStringLiteral("LAI992"),
+                           QStringLiteral("LAI993"), QStringLiteral("LAI994")});
 }
 
 void Labels::on_reply_LAB() {

@@ -1,5 +1,6 @@
 #include "panels/pip.h"
 
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 #include "panels/frm_pip.h"
 
@@ -33,12 +34,8 @@ void Pip::close_window() { win_.close(); }
 void Pip::dual_pip_set(const QString& pip_str) { c_.link.tx_cmd(pip_str); }
 
 void Pip::dual_pip_refresh() {
-    static const char* const queries[] = {"PPO991", "PPO992", "PSZ991", "PSZ992"};
-    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
-    for (int i = 1; i < 4; ++i) {
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
-    }
+    send_queries(c_.link, {QStringLiteral("PPO991"), QStringLiteral("PPO992"), QStringLiteral("PSZ991"),
+                           QStringLiteral("PSZ992")});
 }
 
 void Pip::on_reply_PPO() {

@@ -1,6 +1,7 @@
 #include "routing/display_modes.h"
 
 #include "device_controls/picture.h"
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 #include "routing/routing_map.h"
 
@@ -52,8 +53,7 @@ void DisplayModes::cmd_mode_Click(int index) {
 
     if (link.reply_done) {
         if (index == 3) {
-            link.tx_cmd(QStringLiteral("OUT001"));
-            if (link.reply_done) link.tx_cmd(QStringLiteral("INP999"));
+            send_queries(link, {QStringLiteral("OUT001"), QStringLiteral("INP999")});
         } else {
             map_.map_refresh();
         }

@@ -1,5 +1,6 @@
 #include "routing/routing_map.h"
 
+#include "link/query_chain.h"
 #include "link/reply_text.h"
 
 namespace tavrin {
@@ -56,19 +57,12 @@ void RoutingMap::lab_out_in_Click(int column, int index) {
 }
 
 void RoutingMap::map_refresh() {
-    if (c_.st.cur_mode == 3) {
-        // The wall is one output: every INP reply paints column a, so reading
-        // outputs 2 to 4 would leave column d selected over a blank button.
-        c_.link.tx_cmd(QStringLiteral("OUT001"));
-        if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("INP999"));
-        return;
-    }
-    for (int n = 1; n <= 4; ++n) {
-        c_.link.tx_cmd(QStringLiteral("OUT") + Link::Pad3(n));
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QStringLiteral("INP999"));
-        if (!c_.link.reply_done) return;
-    }
+    // The wall is one output: every INP reply paints column a, so reading
+    // outputs 2 to 4 would leave column d selected over a blank button.
+    const int outputs = c_.st.cur_mode == 3 ? 1 : 4;
+    QStringList queries;
+    for (int n = 1; n <= outputs; ++n) queries << QStringLiteral("OUT") + Link::Pad3(n) << QStringLiteral("INP999");
+    send_queries(c_.link, queries);
 }
 
 void RoutingMap::map_show_output(int column) {
