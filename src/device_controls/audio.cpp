@@ -41,11 +41,10 @@ void Audio::option_reply(int group) {
     const QString r = c_.link.reply();
     const Group& grp = groups_[group];
     const int d = last_digit(r);
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     // A digit that names no option of the group is ignored.
     if (d >= grp.first && d <= grp.last) c_.w.ctl_at<QRadioButton>(grp.control, d)->setChecked(true);
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Audio::opt_audio_Click(int index) { option_click(0, index); }

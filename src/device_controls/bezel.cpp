@@ -55,7 +55,7 @@ void Bezel::value_reply(Axis& a) {
     const int v = leading_number(r.right(3));
     if (v > max_reported) return;  // not a value the panel can show; leave everything as it is
 
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     if (c_.st.bezel_max_query) {
         const int before = a.slider->value();
         a.slider->setMaximum(v);
@@ -70,7 +70,6 @@ void Bezel::value_reply(Axis& a) {
         a.slider->setValue(v);
     }
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Bezel::on_reply_BEH() { value_reply(h_); }
@@ -79,7 +78,7 @@ void Bezel::on_reply_BEV() { value_reply(v_); }
 void Bezel::on_reply_BEZ() {
     const QString r = c_.link.reply();
     const int d = last_digit(r);
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     if (d == 0 || d == 1) {  // any other digit names no option and is ignored
         onoff_[d]->setChecked(true);
         c_.platform.pump();
@@ -87,7 +86,6 @@ void Bezel::on_reply_BEZ() {
         h_.slider->setEnabled(on);
         v_.slider->setEnabled(on);
     }
-    c_.st.cmd_enable = true;
 }
 
 }  // namespace tavrin

@@ -76,7 +76,7 @@ void Picture::on_reply_SAT() { on_reply(Sat); }
 void Picture::on_reply(Group g) {
     const QString reply = c_.link.reply();
     const int p = rounded_number(reply.right(3));
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     int row = 0;
     int v = 0;
     if (c_.st.cur_mode == 1) {
@@ -95,7 +95,6 @@ void Picture::on_reply(Group g) {
     }
     // The slider's change event runs with cmd_enable false and sends nothing.
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Picture::cmd_pic_refresh_Click() {
@@ -115,14 +114,13 @@ void Picture::cmd_pic_refresh_Click() {
 void Picture::cmd_pic_reset_Click() { c_.link.tx_cmd(QStringLiteral("RST002")); }
 
 void Picture::picture_reset() {
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int rows = c_.st.cur_mode == 1 ? 1 : 4;
     for (int i = 1; i <= rows; ++i) {
         for (int g = Bri; g <= Sat; ++g) value_box(Group(g), i)->setText(QStringLiteral("50"));
         for (int g = Bri; g <= Sat; ++g) slider(Group(g), i)->setValue(50);
     }
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 }  // namespace tavrin

@@ -120,12 +120,12 @@ void LinkControls::opt_interface_Click(int index) {
         w.control(QStringLiteral("lab_eth_state"))->hide();
         for (const char* name : kRs232Group) w.control(QLatin1String(name))->show();
         w.control(QStringLiteral("cmd_get_ip"))->setEnabled(true);
-        const bool remembered = c_.st.cmd_enable;
-        c_.st.cmd_enable = false;
-        auto* list = w.ctl<QComboBox>(QStringLiteral("cbo_com"));
-        list->setCurrentIndex(com_port_no - 1);
-        c_.platform.pump();
-        c_.st.cmd_enable = remembered;
+        {
+            // Showing the stored port must not open it a second time.
+            HoldCommands hold(c_.st, c_.st.cmd_enable);
+            w.ctl<QComboBox>(QStringLiteral("cbo_com"))->setCurrentIndex(com_port_no - 1);
+            c_.platform.pump();
+        }
         set_comm();
     } else {
         if (link.rs232_open) {

@@ -38,7 +38,7 @@ void Hdcp::on_reply_HPO() { on_reply(false); }
 void Hdcp::on_reply(bool input) {
     if (!c_.st.hdcp_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int n = reply.size() >= 5 ? digit_value(reply[4]) : 0;
     const int s = last_digit(reply);
     // Only 0 and 1 name an option of the pair; other values change nothing.
@@ -47,7 +47,6 @@ void Hdcp::on_reply(bool input) {
         o->setChecked(true);
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
 FrmHdcp* Hdcp::window() const { return win_.window(); }

@@ -47,27 +47,25 @@ void Labels::label_in_refresh() {
 void Labels::on_reply_LAB() {
     if (!c_.st.label_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int s = last_digit(reply);
     // Only 0 (OFF) and 1 (ON) name an option.
     if (win_.window() && (s == 0 || s == 1)) {
         win_.window()->opt_on_off(s)->setChecked(true);
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
 void Labels::on_reply_LAI() {
     if (!c_.st.label_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int n = reply.size() >= 4 ? digit_value(reply[3]) : 0;
     if (win_.window() && n >= 1 && n <= 4) {
         // Characters 5 to 16; the device's trailing blanks stay.
         win_.window()->txt_lab_in(n)->setText(reply.mid(4, 12));
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
 FrmLabel* Labels::window() const { return win_.window(); }

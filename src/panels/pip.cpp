@@ -41,7 +41,7 @@ void Pip::dual_pip_refresh() {
 void Pip::on_reply_PPO() {
     if (!c_.st.pip_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
     const int p = last_digit(reply);
     // A corner above 3 names no button; the shown position stays.
@@ -49,20 +49,18 @@ void Pip::on_reply_PPO() {
         for (int k = 0; k < 4; ++k) win->pos(w, k)->set_back_color(colors::neutral);
         win->pos(w, p)->set_back_color(colors::selected);
     }
-    c_.st.cmd_enable = true;
 }
 
 void Pip::on_reply_PSZ() {
     if (!c_.st.pip_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
     const int z = last_digit(reply);
     if (FrmPip* win = win_.window(); win && (w == 1 || w == 2) && z <= 3) {
         win->size_list(w)->setCurrentIndex(z);
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
 void Pip::on_reply_PSW() {}

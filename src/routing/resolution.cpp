@@ -32,11 +32,10 @@ void Resolution::cbo_output_Click() {
 
     if (c_.st.cur_mode != 1 && is_1080i(k)) {
         // Refused: ask the device what it shows so its answer puts the list back.
-        c_.st.cmd_enable = false;
+        HoldCommands hold(c_.st);
         c_.link.tx_cmd(QStringLiteral("RES999"));
         c_.platform.message(QStringLiteral("1080i50/60 are not supported for Dual PoP, TV Wall, Dual PiP, Quad"),
                             MsgIcon::Exclamation);
-        c_.st.cmd_enable = true;
         return;
     }
 
@@ -60,12 +59,11 @@ void Resolution::cbo_aspect_Click() {
 }
 
 void Resolution::select_reported(QComboBox* list, int position) {
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     // A number that names no entry clears the selection rather than leaving an
     // older, now wrong, entry on show.
     list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Resolution::on_reply_RES() {

@@ -27,4 +27,19 @@ struct PanelState {
     bool pip_open = false;
 };
 
+// Holds cmd_enable false for its lifetime, so controls a reply or the panel
+// itself sets send nothing from their change events; then sets it to
+// `after` (true, unless the caller means to put back an earlier value).
+class HoldCommands {
+public:
+    explicit HoldCommands(PanelState& st, bool after = true) : st_(st), after_(after) { st_.cmd_enable = false; }
+    ~HoldCommands() { st_.cmd_enable = after_; }
+    HoldCommands(const HoldCommands&) = delete;
+    HoldCommands& operator=(const HoldCommands&) = delete;
+
+private:
+    PanelState& st_;
+    bool after_;
+};
+
 }  // namespace tavrin
