@@ -16,8 +16,6 @@ struct GroupDef {
 };
 constexpr GroupDef kGroups[] = {{"BRI", "bri"}, {"CON", "con"}, {"HUE", "hue"}, {"SAT", "sat"}};
 
-bool per_row_mode(int mode) { return mode == 2 || mode == 3 || mode == 5; }
-
 }  // namespace
 
 Picture::Picture(Context& c) : c_(c) {
@@ -54,7 +52,7 @@ void Picture::hsr_sat_Change(int index) { slider_change(Sat, index); }
 void Picture::slider_change(Group g, int index) {
     if (!c_.st.cmd_enable) return;
     const int mode = c_.st.cur_mode;
-    if (mode != 1 && !per_row_mode(mode)) return;
+    if (mode != DisplayMode::matrix && !DisplayMode::has_picture_rows(mode)) return;
     if (index < 1 || index > 4) return;
     if (c_.link.link_up() && c_.link.awaiting_reply) {
         // Another exchange waits, so the command would be dropped: show again
@@ -64,7 +62,7 @@ void Picture::slider_change(Group g, int index) {
     }
     const int v = slider(g, index)->value();
     value_box(g, index)->setText(QString::number(v));
-    const int p = mode == 1 ? v : (index - 1) * 200 + v;
+    const int p = mode == DisplayMode::matrix ? v : (index - 1) * 200 + v;
     c_.link.tx_cmd_nowait(QLatin1String(kGroups[g].code) + Link::Pad3(p));
 }
 
@@ -79,10 +77,10 @@ void Picture::on_reply(Group g) {
     HoldCommands hold(c_.st);
     int row = 0;
     int v = 0;
-    if (c_.st.cur_mode == 1) {
+    if (c_.st.cur_mode == DisplayMode::matrix) {
         row = 1;
         v = p;
-    } else if (per_row_mode(c_.st.cur_mode) && p >= 0) {
+    } else if (DisplayMode::has_picture_rows(c_.st.cur_mode) && p >= 0) {
         row = p / 200 + 1;
         v = p - 200 * (p / 200);
     }
@@ -100,9 +98,9 @@ void Picture::on_reply(Group g) {
 void Picture::cmd_pic_refresh_Click() {
     const int mode = c_.st.cur_mode;
     QStringList queries;
-    if (mode == 1) {
+    if (mode == DisplayMode::matrix) {
         for (int g = Bri; g <= Sat; ++g) queries << QLatin1String(kGroups[g].code) + QStringLiteral("999");
-    } else if (per_row_mode(mode)) {
+    } else if (DisplayMode::has_picture_rows(mode)) {
         for (int n = 1; n <= 4; ++n)
             for (int g = Bri; g <= Sat; ++g)
                 queries << QLatin1String(kGroups[g].code) + QStringLiteral("99") + QString::number(n);
@@ -115,7 +113,7 @@ void Picture::cmd_pic_reset_Click() { c_.link.tx_cmd(QStringLiteral("RST002")); 
 
 void Picture::picture_reset() {
     HoldCommands hold(c_.st);
-    const int rows = c_.st.cur_mode == 1 ? 1 : 4;
+    const int rows = c_.st.cur_mode == DisplayMode::matrix ? 1 : 4;
     for (int i = 1; i <= rows; ++i) {
         for (int g = Bri; g <= Sat; ++g) value_box(Group(g), i)->setText(QStringLiteral("50"));
         for (int g = Bri; g <= Sat; ++g) slider(Group(g), i)->setValue(50);

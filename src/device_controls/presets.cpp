@@ -75,7 +75,7 @@ void Presets::cmd_refresh_Click() {
     for (const char* q : queries) {
         if (!complete) break;
         const QString query = QLatin1String(q);
-        if (query == QLatin1String("OUT999") && c_.st.cur_mode == 3) continue;  // TV Wall has one output
+        if (query == QLatin1String("OUT999") && c_.st.cur_mode == DisplayMode::tv_wall) continue;  // one output
         if (query == QLatin1String("BEH998") || query == QLatin1String("BEV998")) c_.st.bezel_max_query = true;
         link.tx_cmd(query);
         // A limit query that went unanswered (or was answered out of range)

@@ -1,5 +1,6 @@
 #include "main_window/link_controls.h"
 
+#include "link/link_values.h"
 #include "link/qt_ports.h"
 
 #include <QComboBox>
@@ -107,7 +108,7 @@ void LinkControls::opt_interface_Click(int index) {
         w.control(QLatin1String(name))->hide();
     auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
     auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
-    if (link.link_kind == 0) {
+    if (link.link_kind == LinkKind::rs232) {
         tim_eth_->set_enabled(false);
         tim_eth_->set_interval(7000);
         link.tcp().close();
@@ -172,7 +173,7 @@ void LinkControls::wsk_client_Connect() {
     ControlWindow& w = c_.w;
     // A connection that completes after the operator gave up (or switched to
     // RS-232) is not ours any more.
-    if (!tim_eth_->enabled() || c_.link.link_kind != 1) {
+    if (!tim_eth_->enabled() || c_.link.link_kind != LinkKind::ethernet) {
         c_.link.tcp().close();
         return;
     }
@@ -250,16 +251,16 @@ void LinkControls::cmd_get_ip_Click() {
     for (int step = 0; step < 3; ++step) {
         link.ip_query_step = int16_t(step);
         link.tx_cmd_nowait(QLatin1String(steps[step].query));
-        for (int i = 0; i < 51 && link.ip_query_step != 3; ++i) link.Delay(0.001f);
-        if (link.ip_query_step != 3) break;
+        for (int i = 0; i < 51 && link.ip_query_step != IpQuery::answered; ++i) link.Delay(0.001f);
+        if (link.ip_query_step != IpQuery::answered) break;
         // The answer ends with its carriage return; the box shows the text.
         QString answer = link.rx_buffer;
         if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
         w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
     }
-    link.ip_query_step = 254;
+    link.ip_query_step = IpQuery::none;
     button->set_back_color(colors::neutral);
-    button->setEnabled(!link.link_kind);
+    button->setEnabled(link.link_kind == LinkKind::rs232);
 }
 
 }  // namespace tavrin

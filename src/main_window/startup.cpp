@@ -1,5 +1,6 @@
 #include "main_window/startup.h"
 
+#include "link/link_values.h"
 #include "link/program_files.h"
 #include "main_window/link_controls.h"
 
@@ -33,7 +34,7 @@ void Startup::Form_Load() {
 
     // 1. First values.
     st = PanelState{};
-    link.ip_query_step = 254;
+    link.ip_query_step = IpQuery::none;
     link.log_lines = 0;
     link.rs232_open = false;
     link.eth_connected = false;

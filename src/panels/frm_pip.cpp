@@ -97,7 +97,7 @@ void FrmPip::Form_Load() {
 
 void FrmPip::cmd_refresh_Click() {
     InUse in_use(*this);
-    if (c_.st.cur_mode == 2 && c_.st.dual_kind == 2) main_.dual_pip_refresh();
+    if (c_.st.cur_mode == DisplayMode::dual && c_.st.dual_kind == DualKind::pip) main_.dual_pip_refresh();
 }
 
 void FrmPip::cmd_a_pos_Click(int index) {

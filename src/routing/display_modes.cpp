@@ -52,7 +52,7 @@ void DisplayModes::cmd_mode_Click(int index) {
     for (int n = 0; n < 10 && !link.reply_done; ++n) link.Delay(0.5f);
 
     if (link.reply_done) {
-        if (index == 3) {
+        if (index == DisplayMode::tv_wall) {
             send_queries(link, {QStringLiteral("OUT001"), QStringLiteral("INP999")});
         } else {
             map_.map_refresh();
@@ -60,7 +60,7 @@ void DisplayModes::cmd_mode_Click(int index) {
         if (link.reply_done) picture_.cmd_pic_refresh_Click();
         if (link.reply_done) link.tx_cmd(QStringLiteral("ASP999"));
     }
-    if (index != 3 && c_.st.cur_output >= 1 && c_.st.cur_output <= 4)
+    if (index != DisplayMode::tv_wall && c_.st.cur_output >= 1 && c_.st.cur_output <= 4)
         c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), c_.st.cur_output)->set_back_color(colors::selected);
     for (int i = 1; i <= 5; ++i) mode_button(i)->setEnabled(true);
 }

@@ -30,7 +30,7 @@ void Resolution::cbo_output_Click() {
     const int k = output_->currentIndex();
     if (k < 0) return;
 
-    if (c_.st.cur_mode != 1 && is_1080i(k)) {
+    if (c_.st.cur_mode != DisplayMode::matrix && is_1080i(k)) {
         // Refused: ask the device what it shows so its answer puts the list back.
         HoldCommands hold(c_.st);
         c_.link.tx_cmd(QStringLiteral("RES999"));
@@ -41,7 +41,7 @@ void Resolution::cbo_output_Click() {
 
     output_->setEnabled(false);
     c_.link.tx_cmd(QStringLiteral("RES") + Link::Pad3(k + 1));
-    if (c_.st.cur_mode == 1) {
+    if (c_.st.cur_mode == DisplayMode::matrix) {
         // In Matrix an interlaced output rules out the other four modes.
         const bool allow_other_modes = !is_1080i(k);
         for (int i = 2; i <= 5; ++i) mode_buttons_[i - 1]->setEnabled(allow_other_modes);
