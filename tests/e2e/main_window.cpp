@@ -9,13 +9,11 @@
 #include "main_window/link_controls.h"
 #include "main_window/panel.h"
 #include "routing/display_modes.h"
+#include "support/programs.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -26,90 +24,6 @@
 using namespace tavrin;
 
 namespace {
-
-void copy_tree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& fi : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (fi.isDir()) copy_tree(fi.filePath(), QDir(to).filePath(fi.fileName()));
-        else QFile::copy(fi.filePath(), QDir(to).filePath(fi.fileName()));
-    }
-}
-
-// The simulator as a child process with its console on stdin/stdout.
-class Simulator {
-public:
-    bool start(const QStringList& extra, QString* why) {
-        const QString exe = QStringLiteral(SIM_EXE);
-        if (exe.isEmpty() || !QFile::exists(exe)) {
-            *why = QStringLiteral("tavrin4x-sim not built");
-            return false;
-        }
-        proc_.setProgram(exe);
-        proc_.setArguments(QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
-                                       QStringLiteral("--boot-ms"), QStringLiteral("200")} +
-                           extra);
-        proc_.setProcessChannelMode(QProcess::SeparateChannels);
-        proc_.start();
-        if (!proc_.waitForStarted(10000)) {
-            *why = QStringLiteral("tavrin4x-sim did not start");
-            return false;
-        }
-        static const QRegularExpression ready(QStringLiteral("listening on [^\\s]*:(\\d+)"));
-        const QString out = read_until(QStringLiteral("listening on"));
-        const auto m = ready.match(out);
-        if (!m.hasMatch()) {
-            *why = QStringLiteral("no ready line: ") + out;
-            return false;
-        }
-        port = m.captured(1).toUShort();
-        return true;
-    }
-    ~Simulator() {
-        if (proc_.state() == QProcess::NotRunning) return;
-        proc_.write("quit\n");
-        if (!proc_.waitForFinished(5000)) {
-            proc_.kill();
-            proc_.waitForFinished(5000);
-        }
-    }
-    void console(const QString& line) {
-        proc_.write(line.toLatin1() + '\n');
-        proc_.waitForBytesWritten(2000);
-        // Let the change reach every client before the next step.
-        QTest::qWait(30);
-    }
-    // The whole device state as the console prints it.
-    QString state() {
-        pending_.clear();
-        proc_.readAllStandardOutput();
-        proc_.write("state\n");
-        return read_until(QStringLiteral("PiP A position"));
-    }
-    quint16 port = 0;
-
-private:
-    QString read_until(const QString& marker) {
-        QDeadlineTimer deadline(10000);
-        while (!pending_.contains(marker) && !deadline.hasExpired()) {
-            proc_.waitForReadyRead(100);
-            pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
-            QCoreApplication::processEvents();
-        }
-        // Up to the end of the marker's line.
-        const int at = int(pending_.indexOf(marker));
-        if (at < 0) return pending_;
-        QDeadlineTimer rest(2000);
-        while (pending_.indexOf(QLatin1Char('\n'), at) < 0 && !rest.hasExpired()) {
-            proc_.waitForReadyRead(50);
-            pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
-        }
-        const QString out = pending_;
-        pending_.clear();
-        return out;
-    }
-    QProcess proc_;
-    QString pending_;
-};
 
 // The value after "key " in the state dump, e.g. field(s, "EDID") for "EDID 4,".
 QString field(const QString& state, const QString& key) {
@@ -132,7 +46,7 @@ private:
     void make_panel(const QByteArray& ini_text);
     bool connect_panel();
 
-    std::unique_ptr<Simulator> sim_;
+    std::unique_ptr<testing::SimProcess> sim_;
     QTemporaryDir dir_;
     QtPlatform platform_;
     std::unique_ptr<QtSerialPort> serial_;
@@ -143,10 +57,10 @@ private:
 };
 
 void MainWindowE2E::initTestCase() {
-    sim_ = std::make_unique<Simulator>();
+    sim_ = std::make_unique<testing::SimProcess>();
     QString why;
     // The simulator's virtual serial port is the panel's COM1.
-    if (!sim_->start({QStringLiteral("--serial"), dir_.filePath(QStringLiteral("COM1"))}, &why))
+    if (!sim_->start(QStringLiteral(SIM_EXE), {QStringLiteral("--serial"), dir_.filePath(QStringLiteral("COM1"))}, &why))
         QSKIP(qPrintable(why));
     // A modal message box must never hang the run: close it and remember it.
     QObject::connect(&box_closer_, &QTimer::timeout, this, [this] {
@@ -165,11 +79,7 @@ void MainWindowE2E::cleanupTestCase() {
 
 void MainWindowE2E::make_panel(const QByteArray& ini_text) {
     panel_.reset();
-    copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir_.path());
-    QFile ini(dir_.filePath(QStringLiteral("tavrin_4x.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(ini_text);
-    ini.close();
+    QVERIFY(testing::make_program_dir(dir_.path(), ini_text));
     serial_ = std::make_unique<QtSerialPort>(dir_.path());
     tcp_ = std::make_unique<QtTcpClient>();
     panel_ = std::make_unique<Panel>(platform_, *serial_, *tcp_, dir_.path());
