@@ -182,10 +182,10 @@ QByteArray DeviceModel::dispatch(const QByteArray& code, const QByteArray& param
             apply(s.presets[p]);
         return reply(code, pad3(p));
     }
-    if (code == "HPI") return hdcp(code, s.hdcp_in, p);
-    if (code == "HPO") return hdcp(code, s.hdcp_out, p);
-    if (code == "PPO") return pip(code, s.pip_position, p);
-    if (code == "PSZ") return pip(code, s.pip_size, p);
+    if (code == "HPI") return entry_value(code, s.hdcp_in.data(), 4, 1, p);
+    if (code == "HPO") return entry_value(code, s.hdcp_out.data(), 4, 1, p);
+    if (code == "PPO") return entry_value(code, s.pip_position.data(), 2, 3, p);
+    if (code == "PSZ") return entry_value(code, s.pip_size.data(), 2, 3, p);
     if (code == "PSW") {
         if (p != 1 && p != 2) return err_bad_parameter;
         if (s.mode != 4) return err_not_now; // nothing to swap without insets
@@ -330,27 +330,17 @@ QByteArray DeviceModel::switch_value(const QByteArray& code, bool& on, int p) {
     return r;
 }
 
-// "HPI0" n s: the parameter's digits are 0, the port 1..4 and the setting 0..1.
-QByteArray DeviceModel::hdcp(const QByteArray& code, std::array<int, 5>& table, int p) {
-    if (p >= 991 && p <= 994) {
+// "HPI0" n s (port 1..4, setting 0..1), "PPO0" w p and "PSZ0" w z (inset
+// 1..2, position or size 0..3): the parameter's digits are 0, the entry and
+// its value; "99n" asks for entry n. table[0] is unused.
+QByteArray DeviceModel::entry_value(const QByteArray& code, int* table, int entries, int max, int p) {
+    if (p >= 991 && p <= 990 + entries) {
         const int n = p - 990;
         return reply(code, "0" + QByteArray::number(n) + QByteArray::number(table[n]));
     }
     const int n = p / 10, v = p % 10;
-    if (p >= 100 || n < 1 || n > 4 || v > 1) return err_bad_parameter;
+    if (p >= 100 || n < 1 || n > entries || v > max) return err_bad_parameter;
     table[n] = v;
-    return reply(code, pad3(p));
-}
-
-// "PPO0" w p / "PSZ0" w z: inset 1..2, position or size 0..3.
-QByteArray DeviceModel::pip(const QByteArray& code, std::array<int, 3>& table, int p) {
-    if (p == 991 || p == 992) {
-        const int w = p - 990;
-        return reply(code, "0" + QByteArray::number(w) + QByteArray::number(table[w]));
-    }
-    const int w = p / 10, v = p % 10;
-    if (p >= 100 || w < 1 || w > 2 || v > 3) return err_bad_parameter;
-    table[w] = v;
     return reply(code, pad3(p));
 }
 

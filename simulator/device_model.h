@@ -133,8 +133,7 @@ private:
     QByteArray bezel(const QByteArray& code, int& value, int max, int p);
     QByteArray simple_value(const QByteArray& code, int& value, int lo, int hi, int p);
     QByteArray switch_value(const QByteArray& code, bool& on, int p);  // 0 off, 1 on
-    QByteArray hdcp(const QByteArray& code, std::array<int, 5>& table, int p);
-    QByteArray pip(const QByteArray& code, std::array<int, 3>& table, int p);
+    QByteArray entry_value(const QByteArray& code, int* table, int entries, int max, int p);
     QByteArray label(const QByteArray& param);
     void restart();
     void factory_reset();

@@ -1,5 +1,6 @@
 #include "device_controls/audio.h"
 
+#include "device_controls/on_off.h"
 #include "link/reply_text.h"
 
 #include <QRadioButton>
@@ -52,17 +53,7 @@ void Audio::opt_da_Click(int index) { option_click(1, index); }
 void Audio::opt_db_Click(int index) { option_click(2, index); }
 void Audio::opt_quad_Click(int index) { option_click(3, index); }
 
-void Audio::cmd_mute_Click() {
-    // Asks for the opposite of the state last known; from "nothing reported"
-    // the first click asks for audio on.
-    if (c_.st.audio_state != 1) {
-        c_.st.audio_state = 1;
-        c_.link.tx_cmd(QStringLiteral("AUD001"));
-    } else {
-        c_.st.audio_state = 0;
-        c_.link.tx_cmd(QStringLiteral("AUD000"));
-    }
-}
+void Audio::cmd_mute_Click() { ask_opposite(c_.link, c_.st.audio_state, QStringLiteral("AUD")); }
 
 void Audio::on_reply_AUE() { option_reply(0); }
 void Audio::on_reply_AUA() { option_reply(1); }

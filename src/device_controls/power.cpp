@@ -1,5 +1,6 @@
 #include "device_controls/power.h"
 
+#include "device_controls/on_off.h"
 #include "device_controls/picture.h"
 #include "link/query_chain.h"
 #include "link/reply_text.h"
@@ -79,15 +80,7 @@ void Power::on_reply_PWR() {
     c_.w.control(QStringLiteral("cmd_pwr"))->setEnabled(true);
 }
 
-void Power::cmd_lock_Click() {
-    if (c_.st.lock_state != 1) {
-        c_.st.lock_state = 1;
-        c_.link.tx_cmd(QStringLiteral("LCK001"));
-    } else {
-        c_.st.lock_state = 0;
-        c_.link.tx_cmd(QStringLiteral("LCK000"));
-    }
-}
+void Power::cmd_lock_Click() { ask_opposite(c_.link, c_.st.lock_state, QStringLiteral("LCK")); }
 
 void Power::on_reply_LCK() {
     const QString reply = c_.link.reply();

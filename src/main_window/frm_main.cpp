@@ -58,82 +58,93 @@ void set_role(QWidget* w, QPalette::ColorRole role, QRgb c) {
     w->setPalette(pal);
 }
 
+QWidget* make_button(const layout::Row& r, QWidget* parent) {
+    auto* b = new ColorButton(parent);
+    b->setText(QString::fromUtf8(r.caption));
+    if (r.back) b->set_back_color(QColor::fromRgb(r.back));
+    if (r.picture) b->set_picture(r.picture());
+    return b;
+}
+
+QWidget* make_slider(const layout::Row& r, QWidget* parent) {
+    auto* s = new VbSlider(parent);
+    s->setRange(r.range.min, r.range.max);
+    s->setPageStep(r.range.large);
+    return s;
+}
+
+QWidget* make_text_box(const layout::Row& r, QWidget* parent) {
+    auto* t = new QLineEdit(parent);
+    t->setText(QString::fromUtf8(r.caption));
+    t->setReadOnly(r.flags & layout::read_only);
+    if (r.flags & layout::centred) t->setAlignment(Qt::AlignCenter);
+    // The version and value boxes are narrow; the toolkit's own margins
+    // would eat a character.
+    t->setTextMargins(0, 0, 0, 0);
+    if (r.back) set_role(t, QPalette::Base, r.back);
+    return t;
+}
+
+QWidget* make_log_box(QWidget* parent) {
+    auto* t = new QPlainTextEdit(parent);
+    t->setReadOnly(true);
+    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return t;
+}
+
+QWidget* make_label(const layout::Row& r, QWidget* parent) {
+    const QString caption = QString::fromUtf8(r.caption);
+    auto* l = new ClickLabel(parent);
+    l->setText(caption);
+    l->setWordWrap(!caption.startsWith(QLatin1Char(' ')));  // wrapping would drop the indicator's blanks
+    l->setAlignment(r.flags & layout::centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+    if (r.back) l->set_back_color(QColor::fromRgb(r.back));
+    return l;
+}
+
+QWidget* make_shape(const layout::Row& r, QWidget* parent) {
+    auto* s = new ShapeWidget(r.kind == layout::Kind::Circle ? ShapeWidget::Kind::Circle : ShapeWidget::Kind::RoundRect,
+                              parent);
+    if (r.back) s->set_fill(QColor::fromRgb(r.back));
+    s->set_border(r.border ? QColor::fromRgb(r.border) : colors::black);
+    return s;
+}
+
+QWidget* make_frame(const layout::Row& r, QWidget* parent) {
+    const QString caption = QString::fromUtf8(r.caption);
+    QGroupBox* g = nullptr;
+    if (r.kind == layout::Kind::BareFrame)
+        g = new BareGroupBox(parent);
+    else if (r.flags & layout::caption_covered)
+        g = new CoveredCaptionGroupBox(caption, parent);
+    else
+        g = new QGroupBox(caption, parent);
+    if (r.back) {
+        set_role(g, QPalette::Window, r.back);
+        g->setAutoFillBackground(true);
+    }
+    return g;
+}
+
 QWidget* make_control(const layout::Row& r, QWidget* parent) {
     using layout::Kind;
-    const QString caption = QString::fromUtf8(r.caption);
-    const bool centred = r.flags & layout::centred;
     switch (r.kind) {
-    case Kind::Button: {
-        auto* b = new ColorButton(parent);
-        b->setText(caption);
-        if (r.back) b->set_back_color(QColor::fromRgb(r.back));
-        if (r.picture) b->set_picture(r.picture());
-        return b;
-    }
-    case Kind::Option: {
-        auto* o = new QRadioButton(caption, parent);
-        return o;
-    }
+    case Kind::Button: return make_button(r, parent);
+    case Kind::Option: return new QRadioButton(QString::fromUtf8(r.caption), parent);
     case Kind::Dropdown: {
         auto* c = new QComboBox(parent);
         c->setEditable(false);
         wheel_only_with_focus(c);
         return c;
     }
-    case Kind::Slider: {
-        auto* s = new VbSlider(parent);
-        s->setRange(r.range.min, r.range.max);
-        s->setPageStep(r.range.large);
-        return s;
-    }
-    case Kind::TextBox: {
-        auto* t = new QLineEdit(parent);
-        t->setText(caption);
-        t->setReadOnly(r.flags & layout::read_only);
-        if (centred) t->setAlignment(Qt::AlignCenter);
-        // The version and value boxes are narrow; the toolkit's own margins
-        // would eat a character.
-        t->setTextMargins(0, 0, 0, 0);
-        if (r.back) set_role(t, QPalette::Base, r.back);
-        return t;
-    }
-    case Kind::LogBox: {
-        auto* t = new QPlainTextEdit(parent);
-        t->setReadOnly(true);
-        t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        return t;
-    }
-    case Kind::Label: {
-        auto* l = new ClickLabel(parent);
-        l->setText(caption);
-        l->setWordWrap(!caption.startsWith(QLatin1Char(' ')));  // wrapping would drop the indicator's blanks
-        l->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
-        if (r.back) l->set_back_color(QColor::fromRgb(r.back));
-        return l;
-    }
+    case Kind::Slider: return make_slider(r, parent);
+    case Kind::TextBox: return make_text_box(r, parent);
+    case Kind::LogBox: return make_log_box(parent);
+    case Kind::Label: return make_label(r, parent);
     case Kind::RoundRect:
-    case Kind::Circle: {
-        auto* s = new ShapeWidget(r.kind == Kind::Circle ? ShapeWidget::Kind::Circle : ShapeWidget::Kind::RoundRect,
-                                  parent);
-        if (r.back) s->set_fill(QColor::fromRgb(r.back));
-        s->set_border(r.border ? QColor::fromRgb(r.border) : colors::black);
-        return s;
-    }
+    case Kind::Circle: return make_shape(r, parent);
     case Kind::Frame:
-    case Kind::BareFrame: {
-        QGroupBox* g = nullptr;
-        if (r.kind == Kind::BareFrame)
-            g = new BareGroupBox(parent);
-        else if (r.flags & layout::caption_covered)
-            g = new CoveredCaptionGroupBox(caption, parent);
-        else
-            g = new QGroupBox(caption, parent);
-        if (r.back) {
-            set_role(g, QPalette::Window, r.back);
-            g->setAutoFillBackground(true);
-        }
-        return g;
-    }
+    case Kind::BareFrame: return make_frame(r, parent);
     case Kind::Image: {
         auto* i = new ImageBox(parent);
         if (r.picture) i->set_image(r.picture());

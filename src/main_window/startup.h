@@ -22,6 +22,10 @@ public:
     void cmd_advance_Click();
 
 private:
+    void warn_missing_files();
+    void fill_lists();
+    void restore_settings();  // from the settings file
+
     Context& c_;
     FrmMain& w_;
     LinkControls& links_;

@@ -41,6 +41,8 @@ public:
 
 private:
     void build();
+    void build_half(int h);  // 0 inputs, 1 outputs
+    void build_pair(QGroupBox* frame, int h, int col, int centre_x);
     Context& c_;
     Hdcp& main_;
     std::array<std::array<QRadioButton*, 2>, 4> in_{};

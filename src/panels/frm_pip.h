@@ -48,6 +48,8 @@ public:
 
 private:
     void build();
+    void build_inset(int inset);
+    void build_corners(int inset, int left, int width);
     void size_click(QComboBox* list, int inset);
     Context& c_;
     Pip& main_;

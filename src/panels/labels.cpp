@@ -6,7 +6,10 @@
 
 namespace tavrin {
 
-Labels::Labels(Context& c) : c_(c), win_(c.st.label_open) {
+Labels::Labels(Context& c)
+    : c_(c),
+      lamp_{c.w.ctl<ShapeWidget>(QStringLiteral("sha_lab_in")), c.w.control(QStringLiteral("lab_lab_input"))},
+      win_(c.st.label_open) {
     c_.link.register_handler(QStringLiteral("LAB"), [this] { on_reply_LAB(); });
     c_.link.register_handler(QStringLiteral("LAI"), [this] { on_reply_LAI(); });
     auto* label = c_.w.ctl<ClickLabel>(QStringLiteral("lab_lab_input"));
@@ -15,23 +18,18 @@ Labels::Labels(Context& c) : c_(c), win_(c.st.label_open) {
 
 Labels::~Labels() = default;
 
-void Labels::set_lamp(const QColor& fill, bool indicator_enabled) {
-    c_.w.ctl<ShapeWidget>(QStringLiteral("sha_lab_in"))->set_fill(fill);
-    c_.w.control(QStringLiteral("lab_lab_input"))->setEnabled(indicator_enabled);
-}
-
 void Labels::lab_lab_input_Click() {
     // The lamp stays red, and the indicator takes no clicks, while the
     // window opens with its five queries or closes.
-    set_lamp(colors::red, false);
+    lamp_.set(colors::red, false);
     c_.platform.pump();
     if (win_.is_open()) {
         close_window();
-        set_lamp(colors::idle_lamp, true);
+        lamp_.set(colors::idle_lamp, true);
         c_.platform.pump();
     } else {
         win_.open(new FrmLabel(c_, *this, &c_.w));
-        set_lamp(colors::idle_lamp, true);
+        lamp_.set(colors::idle_lamp, true);
     }
 }
 

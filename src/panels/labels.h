@@ -23,8 +23,8 @@ public:
     FrmLabel* window() const;
 
 private:
-    void set_lamp(const QColor& fill, bool indicator_enabled);
     Context& c_;
+    OpenerLamp lamp_;
     WindowSlot<FrmLabel> win_;
 };
 

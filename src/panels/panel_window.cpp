@@ -75,6 +75,11 @@ void PanelWindow::closeEvent(QCloseEvent* e) {
     emit unloaded();
 }
 
+void OpenerLamp::set(const QColor& fill, bool clickable) {
+    lamp->set_fill(fill);
+    letter->setEnabled(clickable);
+}
+
 PanelWindow::InUse::InUse(PanelWindow& w) : w_(w) { ++w_.in_use_; }
 
 PanelWindow::InUse::~InUse() {

@@ -14,6 +14,7 @@
 namespace tavrin {
 
 class ColorButton;
+class ShapeWidget;
 
 class PanelWindow : public QWidget {
     Q_OBJECT
@@ -59,6 +60,14 @@ private:
     int in_use_ = 0;
     bool retired_ = false;
     bool unload_sent_ = false;
+};
+
+// The lamp and its letter on the main window that open a window ("P", "L"):
+// red and deaf to clicks while the window opens or closes.
+struct OpenerLamp {
+    ShapeWidget* lamp;
+    QWidget* letter;
+    void set(const QColor& fill, bool clickable);
 };
 
 // The one window of a controller: a new Window at every opening, its open

@@ -6,7 +6,10 @@
 
 namespace tavrin {
 
-Pip::Pip(Context& c) : c_(c), win_(c.st.pip_open) {
+Pip::Pip(Context& c)
+    : c_(c),
+      lamp_{c.w.ctl<ShapeWidget>(QStringLiteral("sha_pip")), c.w.control(QStringLiteral("lab_pip"))},
+      win_(c.st.pip_open) {
     c_.link.register_handler(QStringLiteral("PPO"), [this] { on_reply_PPO(); });
     c_.link.register_handler(QStringLiteral("PSZ"), [this] { on_reply_PSZ(); });
     c_.link.register_handler(QStringLiteral("PSW"), [this] { on_reply_PSW(); });
@@ -16,16 +19,11 @@ Pip::Pip(Context& c) : c_(c), win_(c.st.pip_open) {
 
 Pip::~Pip() = default;
 
-void Pip::set_lamp(const QColor& fill, bool indicator_enabled) {
-    c_.w.ctl<ShapeWidget>(QStringLiteral("sha_pip"))->set_fill(fill);
-    c_.w.control(QStringLiteral("lab_pip"))->setEnabled(indicator_enabled);
-}
-
 void Pip::lab_pip_Click() {
-    set_lamp(colors::red, false);
+    lamp_.set(colors::red, false);
     c_.platform.pump();
     win_.toggle([this] { return new FrmPip(c_, *this, &c_.w); });
-    set_lamp(colors::idle_lamp, true);
+    lamp_.set(colors::idle_lamp, true);
     c_.platform.pump();
 }
 
@@ -38,29 +36,28 @@ void Pip::dual_pip_refresh() {
                            QStringLiteral("PSZ992")});
 }
 
-void Pip::on_reply_PPO() {
+void Pip::inset_reply(const std::function<void(FrmPip&, int, int)>& apply) {
     if (!c_.st.pip_open) return;
     const QString reply = c_.link.reply();
     HoldCommands hold(c_.st);
-    const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
-    const int p = last_digit(reply);
-    // A corner above 3 names no button; the shown position stays.
-    if (FrmPip* win = win_.window(); win && (w == 1 || w == 2) && p <= 3) {
-        for (int k = 0; k < 4; ++k) win->pos(w, k)->set_back_color(colors::neutral);
-        win->pos(w, p)->set_back_color(colors::selected);
-    }
+    const int inset = reply.size() >= 5 ? digit_value(reply[4]) : 0;
+    const int value = last_digit(reply);
+    // A corner or size above 3 names no control; the shown one stays.
+    if (FrmPip* win = win_.window(); win && (inset == 1 || inset == 2) && value <= 3) apply(*win, inset, value);
+}
+
+void Pip::on_reply_PPO() {
+    inset_reply([](FrmPip& win, int inset, int corner) {
+        for (int k = 0; k < 4; ++k) win.pos(inset, k)->set_back_color(colors::neutral);
+        win.pos(inset, corner)->set_back_color(colors::selected);
+    });
 }
 
 void Pip::on_reply_PSZ() {
-    if (!c_.st.pip_open) return;
-    const QString reply = c_.link.reply();
-    HoldCommands hold(c_.st);
-    const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
-    const int z = last_digit(reply);
-    if (FrmPip* win = win_.window(); win && (w == 1 || w == 2) && z <= 3) {
-        win->size_list(w)->setCurrentIndex(z);
+    inset_reply([this](FrmPip& win, int inset, int size) {
+        win.size_list(inset)->setCurrentIndex(size);
         c_.platform.pump();
-    }
+    });
 }
 
 void Pip::on_reply_PSW() {}

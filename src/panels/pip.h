@@ -4,6 +4,8 @@
 #include "context/context.h"
 #include "panels/panel_window.h"
 
+#include <functional>
+
 namespace tavrin {
 
 class FrmPip;
@@ -24,8 +26,11 @@ public:
     FrmPip* window() const;
 
 private:
-    void set_lamp(const QColor& fill, bool indicator_enabled);
+    // A PPO or PSZ reply, "PPO0" inset value: apply(window, inset, value)
+    // when both name something the window shows.
+    void inset_reply(const std::function<void(FrmPip&, int, int)>& apply);
     Context& c_;
+    OpenerLamp lamp_;
     WindowSlot<FrmPip> win_;
 };
 
