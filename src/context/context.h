@@ -7,7 +7,7 @@
 #include "state/panel_state.h"
 #include "widgets/control_window.h"
 #include "widgets/palette.h"
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 namespace tavrin {
 

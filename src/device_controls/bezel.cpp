@@ -14,16 +14,16 @@ constexpr int max_reported = 254;
 
 Bezel::Bezel(Context& c) : c_(c) {
     ControlWindow& w = c.w;
-    h_ = {w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_h")),
+    h_ = {w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_h")),
           QStringLiteral("BEH")};
-    v_ = {w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_v")),
+    v_ = {w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_v")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_v")),
           QStringLiteral("BEV")};
     for (int i = 0; i <= 1; ++i) {
         onoff_[i] = w.ctl_at<QRadioButton>(QStringLiteral("opt_bezel_onoff"), i);
         QObject::connect(onoff_[i], &QRadioButton::clicked, onoff_[i], [this, i] { opt_bezel_onoff_Click(i); });
     }
-    QObject::connect(h_.slider, &VbSlider::change, h_.slider, [this] { hsr_bezel_h_Change(); });
-    QObject::connect(v_.slider, &VbSlider::change, v_.slider, [this] { hsr_bezel_v_Change(); });
+    QObject::connect(h_.slider, &ScrollSlider::change, h_.slider, [this] { hsr_bezel_h_Change(); });
+    QObject::connect(v_.slider, &ScrollSlider::change, v_.slider, [this] { hsr_bezel_v_Change(); });
 
     c.link.register_handler(QStringLiteral("BEH"), [this] { on_reply_BEH(); });
     c.link.register_handler(QStringLiteral("BEV"), [this] { on_reply_BEV(); });

@@ -23,7 +23,7 @@ public:
 private:
     // One direction: its slider, value box and command code.
     struct Axis {
-        VbSlider* slider = nullptr;
+        ScrollSlider* slider = nullptr;
         QLineEdit* box = nullptr;
         QString code;
     };

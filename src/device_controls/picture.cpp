@@ -26,8 +26,8 @@ Picture::Picture(Context& c) : c_(c) {
 
     for (int g = Bri; g <= Sat; ++g) {
         for (int i = 1; i <= 4; ++i) {
-            VbSlider* s = slider(Group(g), i);
-            QObject::connect(s, &VbSlider::change, s, [this, g, i] { slider_change(Group(g), i); });
+            ScrollSlider* s = slider(Group(g), i);
+            QObject::connect(s, &ScrollSlider::change, s, [this, g, i] { slider_change(Group(g), i); });
         }
     }
     auto* refresh = c_.w.ctl<QPushButton>(QStringLiteral("cmd_pic_refresh"));
@@ -36,8 +36,8 @@ Picture::Picture(Context& c) : c_(c) {
     QObject::connect(reset, &QPushButton::clicked, reset, [this] { cmd_pic_reset_Click(); });
 }
 
-VbSlider* Picture::slider(Group g, int row) const {
-    return c_.w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(kGroups[g].name), row);
+ScrollSlider* Picture::slider(Group g, int row) const {
+    return c_.w.ctl_at<ScrollSlider>(QStringLiteral("hsr_") + QLatin1String(kGroups[g].name), row);
 }
 
 QLineEdit* Picture::value_box(Group g, int row) const {

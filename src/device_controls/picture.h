@@ -30,7 +30,7 @@ public:
 private:
     void slider_change(Group g, int index);
     void on_reply(Group g);
-    VbSlider* slider(Group g, int row) const;
+    ScrollSlider* slider(Group g, int row) const;
     QLineEdit* value_box(Group g, int row) const;
 
     Context& c_;

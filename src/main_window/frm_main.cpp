@@ -49,7 +49,7 @@ constexpr int nominal_frame_twips = 300;
 
 QFont make_font(layout::Font f) {
     const layout::FontSpec& spec = layout::font_spec(f);
-    return design_font(QString::fromUtf8(spec.family), spec.points, spec.bold);
+    return layout_font(QString::fromUtf8(spec.family), spec.points, spec.bold);
 }
 
 void set_role(QWidget* w, QPalette::ColorRole role, QRgb c) {
@@ -67,7 +67,7 @@ QWidget* make_button(const layout::Row& r, QWidget* parent) {
 }
 
 QWidget* make_slider(const layout::Row& r, QWidget* parent) {
-    auto* s = new VbSlider(parent);
+    auto* s = new ScrollSlider(parent);
     s->setRange(r.range.min, r.range.max);
     s->setPageStep(r.range.large);
     return s;
@@ -161,10 +161,10 @@ FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : ControlWindow(std::move(
     setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
     setFont(make_font(layout::Font::standard));
     build();
-    setFixedWidth(px(design_width_twips));
+    setFixedWidth(px(full_width_twips));
     // The operator may pull the window down to the traffic log, never past
     // the designed client area, and not shorter than the compact view.
-    setMaximumHeight(px(design_height_twips));
+    setMaximumHeight(px(full_height_twips));
     set_height_twips(compact_height_twips);
 }
 

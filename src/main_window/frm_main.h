@@ -6,7 +6,7 @@
 
 #include "link/program_files.h"
 #include "widgets/control_window.h"
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -22,8 +22,8 @@ class FrmMain : public ControlWindow {
 public:
     static constexpr int compact_height_twips = 2640;
     static constexpr int advanced_height_twips = 6780;
-    static constexpr int design_width_twips = 12780;
-    static constexpr int design_height_twips = 9165;
+    static constexpr int full_width_twips = 12780;
+    static constexpr int full_height_twips = 9165;
 
     explicit FrmMain(ProgramFiles files, QWidget* parent = nullptr);
 

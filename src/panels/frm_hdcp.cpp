@@ -62,7 +62,7 @@ FrmHdcp::FrmHdcp(Context& c, Hdcp& main, QWidget* owner)
 }
 
 void FrmHdcp::build() {
-    setFont(design_font(QStringLiteral("Arial"), 9));
+    setFont(layout_font(QStringLiteral("Arial"), 9));
     cmd_refresh = add_refresh_button(30, 45, 345, 1485, [this] { cmd_refresh_Click(); });
     build_half(0);
     build_half(1);

@@ -22,8 +22,8 @@ FrmLabel::FrmLabel(Context& c, Labels& main, QWidget* owner)
 }
 
 void FrmLabel::build() {
-    setFont(design_font(QStringLiteral("Arial"), 9));
-    QFont verdana = design_font(QStringLiteral("Verdana"), 9);
+    setFont(layout_font(QStringLiteral("Arial"), 9));
+    QFont verdana = layout_font(QStringLiteral("Verdana"), 9);
 
     cmd_refresh = add_refresh_button(30, 60, 405, 1995, [this] { cmd_refresh_Click(); });
 
@@ -62,7 +62,7 @@ void FrmLabel::build() {
 
         auto* box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txt_lab_in(%1)").arg(i + 1));
-        box->setFont(design_font(QStringLiteral("Courier New"), 9));
+        box->setFont(layout_font(QStringLiteral("Courier New"), 9));
         box->setMaxLength(12);  // all the device keeps; a longer line is refused as a whole
         box->setGeometry(px(930), top - px(15), px(1695), px(345));
         box->installEventFilter(this);

@@ -15,7 +15,7 @@ FrmPip::FrmPip(Context& c, Pip& main, QWidget* owner)
 }
 
 void FrmPip::build() {
-    setFont(design_font(QStringLiteral("Arial"), 9));
+    setFont(layout_font(QStringLiteral("Arial"), 9));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colors::neutral);
@@ -29,7 +29,7 @@ void FrmPip::build_inset(int inset) {
     const QString ab = inset == 1 ? QStringLiteral("a") : QStringLiteral("b");
     const int left = px(inset == 1 ? 480 : 1920);
     const int width = px(1335);
-    QFont bold_verdana = design_font(QStringLiteral("Verdana"), 9);
+    QFont bold_verdana = layout_font(QStringLiteral("Verdana"), 9);
     bold_verdana.setBold(true);
 
     auto* head = new QLabel(inset == 1 ? QStringLiteral("PiP A") : QStringLiteral("PiP B"), this);
@@ -41,7 +41,7 @@ void FrmPip::build_inset(int inset) {
     auto* swap = new ColorButton(this);
     swap->setText(QStringLiteral("SWAP"));
     swap->setObjectName(QStringLiteral("cmd_%1_swap").arg(ab));
-    swap->setFont(design_font(QStringLiteral("Verdana"), 8));
+    swap->setFont(layout_font(QStringLiteral("Verdana"), 8));
     swap->setGeometry(left + px(120), px(330), width - px(240), px(330));
 
     auto* list = new QComboBox(this);

@@ -2,7 +2,7 @@
 
 #include "widgets/control_window.h"
 #include "widgets/pictures.h"
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 #include <QCloseEvent>
 #include <QScreen>

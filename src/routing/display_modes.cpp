@@ -145,7 +145,7 @@ void DisplayModes::show_picture_rows(bool per_output) {
     for (const char* g : kPicGroups) {
         for (int i = 2; i <= 4; ++i) {
             if (!per_output) c_.w.ctl_at<QLineEdit>(QStringLiteral("txt_") + QLatin1String(g), i)->setText(QString());
-            c_.w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(g), i)->setEnabled(per_output);
+            c_.w.ctl_at<ScrollSlider>(QStringLiteral("hsr_") + QLatin1String(g), i)->setEnabled(per_output);
         }
     }
 }

@@ -199,7 +199,7 @@ QImage power_standby() {
     return power_picture(QColor(0xE0, 0x00, 0x00));
 }
 
-QImage lock_design() {
+QImage lock_caption() {
     return word_key(QStringLiteral("Lock"));
 }
 QImage lock() {
@@ -209,9 +209,6 @@ QImage unlock() {
     return padlock(true);
 }
 
-QImage speaker_design() {
-    return speaker_picture(true, false);
-}
 QImage speaker_on() {
     return speaker_picture(true, false);
 }
@@ -254,7 +251,7 @@ QImage start_prompt() {
     return img;
 }
 
-QImage image1() {
+QImage banner() {
     QImage img = canvas(890, 234);
     QPainter p(&img);
     begin(p);

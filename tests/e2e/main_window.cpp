@@ -122,10 +122,10 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     const QRegularExpression bezel(QStringLiteral("H (\\d+)/(\\d+), V (\\d+)/(\\d+)"));
     const auto b = bezel.match(before);
     QVERIFY(b.hasMatch());
-    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h"))->value(), b.captured(1).toInt());
-    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h"))->maximum(), b.captured(2).toInt());
-    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v"))->value(), b.captured(3).toInt());
-    QCOMPARE(w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v"))->maximum(), b.captured(4).toInt());
+    QCOMPARE(w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h"))->value(), b.captured(1).toInt());
+    QCOMPARE(w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h"))->maximum(), b.captured(2).toInt());
+    QCOMPARE(w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_v"))->value(), b.captured(3).toInt());
+    QCOMPARE(w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_v"))->maximum(), b.captured(4).toInt());
     QCOMPARE(w.ctl<QComboBox>(QStringLiteral("cbo_output"))->currentIndex() + 1,
              field(before, QStringLiteral("resolution")).toInt());
     QCOMPARE(w.ctl<QComboBox>(QStringLiteral("cbo_aspect"))->currentIndex(),
@@ -152,7 +152,7 @@ void MainWindowE2E::refresh_shows_the_device_and_the_device_follows_the_panel() 
     pick(w.ctl<QComboBox>(QStringLiteral("cbo_aspect")), 4);
     QTest::mouseClick(w.ctl_at<QRadioButton>(QStringLiteral("opt_audio"), 4), Qt::LeftButton);
     QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_mute")), Qt::LeftButton);
-    w.ctl_at<VbSlider>(QStringLiteral("hsr_bri"), 1)->setValue(70);
+    w.ctl_at<ScrollSlider>(QStringLiteral("hsr_bri"), 1)->setValue(70);
     QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), 2), Qt::LeftButton);
     QTest::mouseClick(w.ctl_at<ClickLabel>(QStringLiteral("lab_out_b_in"), 3), Qt::LeftButton);
     QTest::mouseClick(w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), 2), Qt::LeftButton);

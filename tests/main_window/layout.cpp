@@ -16,7 +16,7 @@ using layout::Kind;
 
 namespace {
 
-const char* const classes[] = {"tavrin::ColorButton", "QRadioButton", "QComboBox", "tavrin::VbSlider",
+const char* const classes[] = {"tavrin::ColorButton", "QRadioButton", "QComboBox", "tavrin::ScrollSlider",
                                "QLineEdit", "QPlainTextEdit", "tavrin::ClickLabel", "tavrin::ShapeWidget",
                                "tavrin::ShapeWidget", "QGroupBox", "QGroupBox", "tavrin::ImageBox"};  // by Kind
 
@@ -59,7 +59,7 @@ private slots:
         if (auto* s = qobject_cast<ShapeWidget*>(c))
             QVERIFY(s->fill() == QColor(r.back) && s->border() == QColor(r.border ? r.border : 0xFF000000) &&
                     (s->kind() == ShapeWidget::Kind::Circle) == (r.kind == Kind::Circle));
-        if (auto* s = qobject_cast<VbSlider*>(c))
+        if (auto* s = qobject_cast<ScrollSlider*>(c))
             QVERIFY(s->minimum() == r.range.min && s->maximum() == r.range.max && s->pageStep() == r.range.large &&
                     s->singleStep() == 1);
         if (auto* t = qobject_cast<QLineEdit*>(c)) QCOMPARE(t->isReadOnly(), bool(r.flags & layout::read_only));

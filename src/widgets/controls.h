@@ -80,10 +80,10 @@ private:
 // A horizontal scroll bar (arrows, trough, thumb). change() is raised for
 // completed value changes only: an arrow or trough click, a key, a value set
 // from code, or the release of a dragged thumb - never while dragging.
-class VbSlider : public QScrollBar {
+class ScrollSlider : public QScrollBar {
     Q_OBJECT
 public:
-    explicit VbSlider(QWidget* parent = nullptr);
+    explicit ScrollSlider(QWidget* parent = nullptr);
     // Puts back the value from before the change just reported, without
     // reporting that as a change (for a change that could not be sent).
     void undo_change();

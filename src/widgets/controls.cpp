@@ -1,4 +1,4 @@
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 #include "link/program_files.h"
 
@@ -184,7 +184,7 @@ void wheel_only_with_focus(QWidget* w) {
     w->installEventFilter(filter);
 }
 
-// ------------------------------------------------------------------- VbSlider
+// ------------------------------------------------------------------- ScrollSlider
 
 namespace {
 
@@ -211,7 +211,7 @@ QStyle* slider_style() {
 
 }  // namespace
 
-VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
+ScrollSlider::ScrollSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     setStyle(slider_style());
     setSingleStep(1);
     setPageStep(10);
@@ -227,14 +227,14 @@ VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     });
 }
 
-void VbSlider::completed(int v) {
+void ScrollSlider::completed(int v) {
     if (undoing_) return;
     previous_ = settled_;
     settled_ = v;
     emit change();
 }
 
-void VbSlider::undo_change() {
+void ScrollSlider::undo_change() {
     undoing_ = true;
     setValue(previous_);
     undoing_ = false;
