@@ -1,13 +1,8 @@
 #include "common.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -22,76 +17,15 @@ QString sim_exe() {
 }
 
 bool Simulator::start(const QStringList& extra, QString* why) {
-    const QString exe = sim_exe();
-    if (!QFileInfo::exists(exe)) {
-        *why = QStringLiteral("no simulator at ") + exe;
-        return false;
-    }
-    proc_.setProgram(exe);
-    proc_.setArguments(QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
-                                   QStringLiteral("--boot-ms"), QStringLiteral("200")} +
-                       extra);
-    proc_.setProcessChannelMode(QProcess::SeparateChannels);
-    proc_.start();
-    if (!proc_.waitForStarted(10000)) {
-        *why = QStringLiteral("the simulator did not start");
-        return false;
-    }
-    static const QRegularExpression ready(QStringLiteral("listening on [^\\s]*:(\\d+)"));
-    QString out;
-    QDeadlineTimer deadline(10000);
-    while (!out.contains(QLatin1Char('\n')) && !deadline.hasExpired()) {
-        proc_.waitForReadyRead(100);
-        out += QString::fromLocal8Bit(proc_.readAllStandardOutput());
-    }
-    const auto m = ready.match(out);
-    if (!m.hasMatch()) {
-        *why = QStringLiteral("no ready line from the simulator: ") + out;
-        return false;
-    }
-    port = m.captured(1).toUShort();
+    if (!sim_.start(sim_exe(), extra, why)) return false;
+    port = sim_.port;
     return true;
 }
 
-Simulator::~Simulator() {
-    if (proc_.state() == QProcess::NotRunning) return;
-    proc_.write("quit\n");
-    if (!proc_.waitForFinished(5000)) {
-        proc_.kill();
-        proc_.waitForFinished(5000);
-    }
-}
-
-void Simulator::console(const QString& line) {
-    proc_.write(line.toLatin1() + '\n');
-    proc_.waitForBytesWritten(2000);
-    // Ask for the state and wait for its answer, so the change has been made
-    // before the caller goes on.
-    proc_.readAllStandardOutput();
-    proc_.write("state\n");
-    QString out;
-    QDeadlineTimer deadline(5000);
-    while (!out.contains(QStringLiteral("PiP A position")) && !deadline.hasExpired()) {
-        proc_.waitForReadyRead(100);
-        out += QString::fromLocal8Bit(proc_.readAllStandardOutput());
-    }
-}
-
-namespace {
-void copy_tree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& fi : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (fi.isDir()) copy_tree(fi.filePath(), QDir(to).filePath(fi.fileName()));
-        else QFile::copy(fi.filePath(), QDir(to).filePath(fi.fileName()));
-    }
-}
-}  // namespace
+void Simulator::console(const QString& line) { sim_.console(line); }
 
 bool make_program_dir(const QString& dir, const QByteArray& ini_text) {
-    copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir);
-    QFile ini(QDir(dir).filePath(QStringLiteral("tavrin_4x.ini")));
-    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return ini.write(ini_text) == ini_text.size();
+    return tavrin::testing::make_program_dir(dir, ini_text);
 }
 
 QByteArray ethernet_ini(const QString& address) {

@@ -4,8 +4,9 @@
 // program directory for the panel, process CPU/memory readings, and the one
 // row format run.sh turns into the table.
 
+#include "support/programs.h"
+
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -21,13 +22,12 @@ class Simulator {
 public:
     // extra: further options (e.g. --serial PATH). False with a reason on failure.
     bool start(const QStringList& extra, QString* why);
-    ~Simulator();
     // One console line (the device's front panel), e.g. "set mode 5".
     void console(const QString& line);
     quint16 port = 0;
 
 private:
-    QProcess proc_;
+    tavrin::testing::SimProcess sim_;
 };
 
 // Fills dir with the files the program keeps beside itself and the given

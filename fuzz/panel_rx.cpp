@@ -143,7 +143,7 @@ const std::vector<Action>& actions() {
         [](Panel& p, int) { p.map->map_refresh(); },
         [](Panel& p, int a) {
             static const char* groups[] = {"hsr_bri", "hsr_con", "hsr_hue", "hsr_sat"};
-            auto* s = p.w.ctl_at<VbSlider>(QLatin1String(groups[a % 4]), (a / 4) % 4 + 1);
+            auto* s = p.w.ctl_at<ScrollSlider>(QLatin1String(groups[a % 4]), (a / 4) % 4 + 1);
             s->setValue(s->minimum() + (a * 37) % (s->maximum() - s->minimum() + 1));
         },
         [](Panel& p, int) { p.picture->cmd_pic_refresh_Click(); },
@@ -173,7 +173,7 @@ const std::vector<Action>& actions() {
         },
         [](Panel& p, int) { p.audio->cmd_mute_Click(); },
         [](Panel& p, int a) {
-            auto* s = p.w.ctl<VbSlider>(QLatin1String(a % 2 ? "hsr_bezel_h" : "hsr_bezel_v"));
+            auto* s = p.w.ctl<ScrollSlider>(QLatin1String(a % 2 ? "hsr_bezel_h" : "hsr_bezel_v"));
             s->setValue(s->minimum() + (a * 13) % (s->maximum() - s->minimum() + 1));
         },
         [](Panel& p, int a) { p.bezel->opt_bezel_onoff_Click(a % 2); },

@@ -43,6 +43,31 @@ bool number(const QString& s, int lo, int hi, int* out) {
 ConsoleAction device(QList<QByteArray> commands) { return {ConsoleAction::Device, std::move(commands), {}}; }
 ConsoleAction error(const QString& message) { return {ConsoleAction::Error, {}, message}; }
 
+// "set NAME ..." with args[0] the name.
+ConsoleAction parse_set(const QStringList& args) {
+    int a = 0, b = 0;
+    if (args.isEmpty()) return error("set what? type help");
+    const QString name = args[0].toLower();
+    if (single_settings().contains(name)) {
+        if (args.size() != 2 || !number(args[1], 0, 999, &a))
+            return error(QStringLiteral("usage: set %1 N").arg(name));
+        return device({single_settings()[name] + pad3(a)});
+    }
+    if (picture_settings().contains(name)) {
+        const QByteArray code = picture_settings()[name];
+        if (args.size() == 2 && number(args[1], 0, 100, &a)) return device({code + pad3(a)});
+        if (args.size() == 3 && number(args[1], 1, 4, &a) && number(args[2], 0, 100, &b))
+            return device({code + pad3((a - 1) * 200 + b)});
+        return error(QStringLiteral("usage: set %1 VALUE  or  set %1 ROW VALUE (row 1..4, value 0..100)").arg(name));
+    }
+    if (pair_settings().contains(name)) {
+        if (args.size() != 3 || !number(args[1], 0, 9, &a) || !number(args[2], 0, 9, &b))
+            return error(QStringLiteral("usage: set %1 N V").arg(name));
+        return device({pair_settings()[name] + "0" + QByteArray::number(a) + QByteArray::number(b)});
+    }
+    return error(QStringLiteral("unknown setting '%1'; type help").arg(name));
+}
+
 } // namespace
 
 ConsoleAction parse_console_line(const QString& raw) {
@@ -87,28 +112,7 @@ ConsoleAction parse_console_line(const QString& raw) {
             return error("usage: route OUTPUT INPUT (1..4 each)");
         return device({"OUT" + pad3(a), "INP" + pad3(b)});
     }
-    if (verb == "set") {
-        if (args.isEmpty()) return error("set what? type help");
-        const QString name = args[0].toLower();
-        if (single_settings().contains(name)) {
-            if (args.size() != 2 || !number(args[1], 0, 999, &a))
-                return error(QStringLiteral("usage: set %1 N").arg(name));
-            return device({single_settings()[name] + pad3(a)});
-        }
-        if (picture_settings().contains(name)) {
-            const QByteArray code = picture_settings()[name];
-            if (args.size() == 2 && number(args[1], 0, 100, &a)) return device({code + pad3(a)});
-            if (args.size() == 3 && number(args[1], 1, 4, &a) && number(args[2], 0, 100, &b))
-                return device({code + pad3((a - 1) * 200 + b)});
-            return error(QStringLiteral("usage: set %1 VALUE  or  set %1 ROW VALUE (row 1..4, value 0..100)").arg(name));
-        }
-        if (pair_settings().contains(name)) {
-            if (args.size() != 3 || !number(args[1], 0, 9, &a) || !number(args[2], 0, 9, &b))
-                return error(QStringLiteral("usage: set %1 N V").arg(name));
-            return device({pair_settings()[name] + "0" + QByteArray::number(a) + QByteArray::number(b)});
-        }
-        return error(QStringLiteral("unknown setting '%1'; type help").arg(name));
-    }
+    if (verb == "set") return parse_set(args);
     return error(QStringLiteral("unknown command '%1'; type help").arg(verb));
 }
 

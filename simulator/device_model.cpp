@@ -170,7 +170,35 @@ QByteArray DeviceModel::dispatch(const QByteArray& code, const QByteArray& param
 
     for (int k = 0; k < PictureSettingCount; ++k)
         if (code == picture_codes[k]) return picture(k, code, p);
+    if (code == "MOD" || code == "OUT" || code == "INP" || code == "RES") return routing(code, p);
+    if (const QByteArray r = setting(code, p); !r.isEmpty()) return r;
+    if (code == "PWR" || code == "RST" || code.startsWith("MN")) return power(code, p);
+    if (code == "VER" || code == "VR2" || code == "EIP" || code == "EMK" || code == "EGW") return identity(code, p);
+    if (code == "CAL" || code == "SAV") {
+        if (p < 1 || p > 4) return err_bad_parameter;
+        if (code == "SAV")
+            s.presets[p] = snapshot();
+        else
+            apply(s.presets[p]);
+        return reply(code, pad3(p));
+    }
+    if (code == "HPI") return entry_value(code, s.hdcp_in.data(), 4, 1, p);
+    if (code == "HPO") return entry_value(code, s.hdcp_out.data(), 4, 1, p);
+    if (code == "PPO") return entry_value(code, s.pip_position.data(), 2, 3, p);
+    if (code == "PSZ") return entry_value(code, s.pip_size.data(), 2, 3, p);
+    if (code == "PSW") {
+        if (p != 1 && p != 2) return err_bad_parameter;
+        if (s.mode != 4) return err_not_now; // nothing to swap without insets
+        std::swap(s.route[4][2 * p - 1], s.route[4][2 * p]);
+        return reply(code, pad3(p));
+    }
+    if (code == "LAI") return label(param);
+    return err_unknown_code;
+}
 
+// MOD, OUT, INP, RES: what is shown where.
+QByteArray DeviceModel::routing(const QByteArray& code, int p) {
+    DeviceState& s = state_;
     if (code == "MOD") {
         if (p == 999) return reply(code, pad3(s.mode));
         if (p < 1 || p > 5) return err_bad_parameter;
@@ -194,52 +222,40 @@ QByteArray DeviceModel::dispatch(const QByteArray& code, const QByteArray& param
         s.route[s.mode][out] = p;
         return reply(code, pad3(p));
     }
-    if (code == "RES") {
-        if (p == 999) return reply(code, pad3(s.resolution));
-        if (p < 1 || p > config_.resolutions) return err_bad_parameter;
-        if (s.mode != 1 && (p == 5 || p == 6)) return err_not_now;
-        s.resolution = p;
-        return reply(code, pad3(p));
-    }
+    if (p == 999) return reply(code, pad3(s.resolution));
+    if (p < 1 || p > config_.resolutions) return err_bad_parameter;
+    if (s.mode != 1 && (p == 5 || p == 6)) return err_not_now;
+    s.resolution = p;
+    return reply(code, pad3(p));
+}
+
+// The settings that are one value each; empty for any other code.
+QByteArray DeviceModel::setting(const QByteArray& code, int p) {
+    DeviceState& s = state_;
     if (code == "ASP") return simple_value(code, s.aspect, 0, 4, p);
     if (code == "BEH") return bezel(code, s.bezel_h, config_.bezel_h_max, p);
     if (code == "BEV") return bezel(code, s.bezel_v, config_.bezel_v_max, p);
-    if (code == "BEZ") {
-        int on = s.bezel_on;
-        QByteArray r = simple_value(code, on, 0, 1, p);
-        s.bezel_on = on;
-        return r;
-    }
+    if (code == "BEZ") return switch_value(code, s.bezel_on, p);
     if (code == "AUE") return simple_value(code, s.audio_edid, 0, 4, p);
     if (code == "AUA") return simple_value(code, s.dual_a_audio, 1, 2, p);
     if (code == "AUB") return simple_value(code, s.dual_b_audio, 1, 2, p);
     if (code == "AUQ") return simple_value(code, s.quad_audio, 1, 4, p);
-    if (code == "AUD") {
-        int on = s.audio_on;
-        QByteArray r = simple_value(code, on, 0, 1, p);
-        s.audio_on = on;
-        return r;
-    }
-    if (code == "LCK") {
-        int on = s.locked;
-        QByteArray r = simple_value(code, on, 0, 1, p);
-        s.locked = on;
-        return r;
-    }
-    if (code == "LAB") {
-        int on = s.labels_on;
-        QByteArray r = simple_value(code, on, 0, 1, p);
-        s.labels_on = on;
-        return r;
-    }
+    if (code == "AUD") return switch_value(code, s.audio_on, p);
+    if (code == "LCK") return switch_value(code, s.locked, p);
+    if (code == "LAB") return switch_value(code, s.labels_on, p);
+    return {};
+}
+
+// PWR, RST and the menu keys.
+QByteArray DeviceModel::power(const QByteArray& code, int p) {
     if (code == "PWR") {
-        if (p == 999) return reply(code, pad3(s.power_on ? 1 : 0));
+        if (p == 999) return reply(code, pad3(state_.power_on ? 1 : 0));
         if (p == 0) {
-            s.power_on = false;
+            state_.power_on = false;
             return reply(code, "000");
         }
         if (p == 1) {
-            s.power_on = true;
+            state_.power_on = true;
             restart();
             return reply(code, "001");
         }
@@ -257,41 +273,18 @@ QByteArray DeviceModel::dispatch(const QByteArray& code, const QByteArray& param
         }
         return err_bad_parameter;
     }
-    if (code.startsWith("MN")) {
-        if (p != 1) return err_bad_parameter;
-        return reply(code, "001");
-    }
-    if (code == "VER" || code == "VR2") {
-        if (p != 999) return err_bad_parameter;
+    if (p != 1) return err_bad_parameter;
+    return reply(code, "001");
+}
+
+// The firmware versions and the Ethernet address answers.
+QByteArray DeviceModel::identity(const QByteArray& code, int p) {
+    if (p != 999) return err_bad_parameter;
+    if (code == "VER" || code == "VR2")
         return code + (code == "VER" ? config_.version : config_.version2).leftJustified(3, ' ', true) + '\r';
-    }
-    if (code == "EIP" || code == "EMK" || code == "EGW") {
-        if (p != 999) return err_bad_parameter;
-        const QByteArray& a = code == "EIP" ? config_.ip_address : code == "EMK" ? config_.net_mask
-                                                                                  : config_.gateway;
-        // The address answers carry no code: fifteen characters and a CR.
-        return a.leftJustified(15, ' ', true) + '\r';
-    }
-    if (code == "CAL" || code == "SAV") {
-        if (p < 1 || p > 4) return err_bad_parameter;
-        if (code == "SAV")
-            s.presets[p] = snapshot();
-        else
-            apply(s.presets[p]);
-        return reply(code, pad3(p));
-    }
-    if (code == "HPI") return hdcp(code, s.hdcp_in, p);
-    if (code == "HPO") return hdcp(code, s.hdcp_out, p);
-    if (code == "PPO") return pip(code, s.pip_position, p);
-    if (code == "PSZ") return pip(code, s.pip_size, p);
-    if (code == "PSW") {
-        if (p != 1 && p != 2) return err_bad_parameter;
-        if (s.mode != 4) return err_not_now; // nothing to swap without insets
-        std::swap(s.route[4][2 * p - 1], s.route[4][2 * p]);
-        return reply(code, pad3(p));
-    }
-    if (code == "LAI") return label(param);
-    return err_unknown_code;
+    const QByteArray& a = code == "EIP" ? config_.ip_address : code == "EMK" ? config_.net_mask : config_.gateway;
+    // The address answers carry no code: fifteen characters and a CR.
+    return a.leftJustified(15, ' ', true) + '\r';
 }
 
 QByteArray DeviceModel::picture(int setting, const QByteArray& code, int p) {
@@ -330,27 +323,24 @@ QByteArray DeviceModel::simple_value(const QByteArray& code, int& value, int lo,
     return reply(code, pad3(p));
 }
 
-// "HPI0" n s: the parameter's digits are 0, the port 1..4 and the setting 0..1.
-QByteArray DeviceModel::hdcp(const QByteArray& code, std::array<int, 5>& table, int p) {
-    if (p >= 991 && p <= 994) {
+QByteArray DeviceModel::switch_value(const QByteArray& code, bool& on, int p) {
+    int value = on;
+    const QByteArray r = simple_value(code, value, 0, 1, p);
+    on = value;
+    return r;
+}
+
+// "HPI0" n s (port 1..4, setting 0..1), "PPO0" w p and "PSZ0" w z (inset
+// 1..2, position or size 0..3): the parameter's digits are 0, the entry and
+// its value; "99n" asks for entry n. table[0] is unused.
+QByteArray DeviceModel::entry_value(const QByteArray& code, int* table, int entries, int max, int p) {
+    if (p >= 991 && p <= 990 + entries) {
         const int n = p - 990;
         return reply(code, "0" + QByteArray::number(n) + QByteArray::number(table[n]));
     }
     const int n = p / 10, v = p % 10;
-    if (p >= 100 || n < 1 || n > 4 || v > 1) return err_bad_parameter;
+    if (p >= 100 || n < 1 || n > entries || v > max) return err_bad_parameter;
     table[n] = v;
-    return reply(code, pad3(p));
-}
-
-// "PPO0" w p / "PSZ0" w z: inset 1..2, position or size 0..3.
-QByteArray DeviceModel::pip(const QByteArray& code, std::array<int, 3>& table, int p) {
-    if (p == 991 || p == 992) {
-        const int w = p - 990;
-        return reply(code, "0" + QByteArray::number(w) + QByteArray::number(table[w]));
-    }
-    const int w = p / 10, v = p % 10;
-    if (p >= 100 || w < 1 || w > 2 || v > 3) return err_bad_parameter;
-    table[w] = v;
     return reply(code, pad3(p));
 }
 

@@ -125,11 +125,15 @@ public:
 
 private:
     QByteArray dispatch(const QByteArray& code, const QByteArray& param);
+    QByteArray routing(const QByteArray& code, int p);
+    QByteArray setting(const QByteArray& code, int p);
+    QByteArray power(const QByteArray& code, int p);
+    QByteArray identity(const QByteArray& code, int p);
     QByteArray picture(int setting, const QByteArray& code, int p);
     QByteArray bezel(const QByteArray& code, int& value, int max, int p);
     QByteArray simple_value(const QByteArray& code, int& value, int lo, int hi, int p);
-    QByteArray hdcp(const QByteArray& code, std::array<int, 5>& table, int p);
-    QByteArray pip(const QByteArray& code, std::array<int, 3>& table, int p);
+    QByteArray switch_value(const QByteArray& code, bool& on, int p);  // 0 off, 1 on
+    QByteArray entry_value(const QByteArray& code, int* table, int entries, int max, int p);
     QByteArray label(const QByteArray& param);
     void restart();
     void factory_reset();

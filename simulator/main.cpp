@@ -11,6 +11,7 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <functional>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -55,14 +56,7 @@ bool to_probability(const QCommandLineParser& p, const QString& name, double* ou
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("tavrin4x-sim");
-    QCoreApplication::setApplicationVersion(TAVRIN4X_VERSION);
-
-    QCommandLineParser p;
+void declare_options(QCommandLineParser& p) {
     p.setApplicationDescription(
         "Simulated TAVRIN-4X: speaks the device protocol on TCP and on a virtual serial port.\n"
         "Type 'help' on standard input for the operator console (the device's front panel).");
@@ -87,19 +81,20 @@ int main(int argc, char** argv) {
         {"baud", "Pace commands and replies like a serial line at this rate (10 bits per byte).", "rate"},
         {"resolutions", "Number of output resolutions the device offers (default 14).", "n"},
     });
-    p.process(app);
+}
 
-    sim::SimOptions o;
-    QString error;
+// The options as the server takes them; false with the reason.
+bool to_options(const QCommandLineParser& p, sim::SimOptions* out, QString* error) {
+    sim::SimOptions& o = *out;
     sim::ListenAddress listen;
-    if (!sim::parse_listen(p.value("listen"), &listen, &error)) {
-        QTextStream(stderr) << "tavrin4x-sim: --listen: " << error << '\n';
-        return 2;
+    if (!sim::parse_listen(p.value("listen"), &listen, error)) {
+        *error = "--listen: " + *error;
+        return false;
     }
     o.listen_host = listen.host == "localhost" ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(listen.host);
     if (o.listen_host.isNull()) {
-        QTextStream(stderr) << "tavrin4x-sim: --listen: not an address: " << listen.host << '\n';
-        return 2;
+        *error = "--listen: not an address: " + listen.host;
+        return false;
     }
     o.listen_port = quint16(listen.port);
     o.serial_path = p.value("serial");
@@ -108,39 +103,81 @@ int main(int argc, char** argv) {
     if (p.isSet("seed")) {
         bool ok = false;
         o.seed = p.value("seed").toULongLong(&ok);
-        if (!ok) error = "--seed wants a whole number";
+        if (!ok) *error = "--seed wants a whole number";
     }
-    const bool ok = error.isEmpty() && to_int(p, "boot-ms", 0, 600000, &o.boot_ms, &error) &&
-                    to_int(p, "restart-drop-ms", -1, 600000, &o.restart_drop_ms, &error) &&
-                    to_int(p, "latency-ms", 0, 60000, &o.faults.latency_ms, &error) &&
-                    to_int(p, "jitter-ms", 0, 60000, &o.faults.jitter_ms, &error) &&
-                    to_int(p, "split-gap-ms", 0, 60000, &o.faults.split_gap_ms, &error) &&
-                    to_int(p, "baud", 0, 100000000, &o.faults.baud, &error) &&
-                    to_int(p, "resolutions", 1, 99, &o.device.resolutions, &error) &&
-                    to_probability(p, "drop", &o.faults.drop, &error) &&
-                    to_probability(p, "split", &o.faults.split, &error) &&
-                    to_probability(p, "garbage", &o.faults.garbage, &error) &&
-                    to_probability(p, "no-cr", &o.faults.no_cr, &error);
-    if (!ok) {
-        QTextStream(stderr) << "tavrin4x-sim: " << error << '\n';
-        return 2;
-    }
+    return error->isEmpty() && to_int(p, "boot-ms", 0, 600000, &o.boot_ms, error) &&
+           to_int(p, "restart-drop-ms", -1, 600000, &o.restart_drop_ms, error) &&
+           to_int(p, "latency-ms", 0, 60000, &o.faults.latency_ms, error) &&
+           to_int(p, "jitter-ms", 0, 60000, &o.faults.jitter_ms, error) &&
+           to_int(p, "split-gap-ms", 0, 60000, &o.faults.split_gap_ms, error) &&
+           to_int(p, "baud", 0, 100000000, &o.faults.baud, error) &&
+           to_int(p, "resolutions", 1, 99, &o.device.resolutions, error) &&
+           to_probability(p, "drop", &o.faults.drop, error) && to_probability(p, "split", &o.faults.split, error) &&
+           to_probability(p, "garbage", &o.faults.garbage, error) &&
+           to_probability(p, "no-cr", &o.faults.no_cr, error);
+}
 
+// SIGINT and SIGTERM arrive on signal_pipe, to end the program from the
+// event loop.
+bool catch_signals() {
     ::signal(SIGPIPE, SIG_IGN);
     // Started with & from an interactive shell, reading the terminal would
     // stop us; ignored, the read fails instead and the console switches off.
     ::signal(SIGTTIN, SIG_IGN);
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) != 0) return 1;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) != 0) return false;
     struct sigaction sa{};
     sa.sa_handler = on_signal;
     ::sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    return true;
+}
+
+using Print = std::function<void(const QString&)>;
+
+// Reads what the console has typed and runs every whole line. At end of input
+// (started in the background, stdin from /dev/null) the device simply keeps
+// running.
+void read_console(QSocketNotifier& in, QByteArray& buffer, sim::SimServer& server, const Print& print) {
+    char buf[1024];
+    const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) return;
+    if (n <= 0) {
+        in.setEnabled(false);
+        return;
+    }
+    buffer.append(buf, int(n));
+    if (buffer.size() > 4096 && !buffer.contains('\n')) buffer.clear();
+    int nl;
+    while ((nl = int(buffer.indexOf('\n'))) >= 0) {
+        const QString line = QString::fromLocal8Bit(buffer.left(nl)).remove('\r');
+        buffer.remove(0, nl + 1);
+        server.console_line(line, print);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("tavrin4x-sim");
+    QCoreApplication::setApplicationVersion(TAVRIN4X_VERSION);
+
+    QCommandLineParser p;
+    declare_options(p);
+    p.process(app);
+    sim::SimOptions o;
+    QString error;
+    if (!to_options(p, &o, &error)) {
+        QTextStream(stderr) << "tavrin4x-sim: " << error << '\n';
+        return 2;
+    }
+    if (!catch_signals()) return 1;
 
     QFile out_file;
     out_file.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream out(&out_file);
-    auto print = [&out](const QString& text) {
+    const Print print = [&out](const QString& text) {
         out << text << (text.endsWith('\n') ? "" : "\n");
         out.flush();
     };
@@ -164,27 +201,10 @@ int main(int argc, char** argv) {
         quit();
     });
 
-    // The console. At end of input (started in the background, stdin from
-    // /dev/null) the device simply keeps running.
     QByteArray console_buffer;
     QSocketNotifier console_in(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&console_in, &QSocketNotifier::activated, &app, [&] {
-        char buf[1024];
-        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) return;
-        if (n <= 0) {
-            console_in.setEnabled(false);
-            return;
-        }
-        console_buffer.append(buf, int(n));
-        if (console_buffer.size() > 4096 && !console_buffer.contains('\n')) console_buffer.clear();
-        int nl;
-        while ((nl = int(console_buffer.indexOf('\n'))) >= 0) {
-            const QString line = QString::fromLocal8Bit(console_buffer.left(nl)).remove('\r');
-            console_buffer.remove(0, nl + 1);
-            server.console_line(line, print);
-        }
-    });
+    QObject::connect(&console_in, &QSocketNotifier::activated, &app,
+                     [&] { read_console(console_in, console_buffer, server, print); });
 
     print(server.ready_line());
     return app.exec();

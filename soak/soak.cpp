@@ -26,7 +26,7 @@
 #include "routing/display_modes.h"
 #include "routing/resolution.h"
 #include "routing/routing_map.h"
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -230,7 +230,7 @@ QStringList compare(Panel& p, const DeviceView& d) {
     for (int k = 0; k < 4; ++k) {
         for (int row = 1; row <= (d.mode == 1 ? 1 : 4); ++row) {
             const QString what = QStringLiteral("%1 row %2").arg(QLatin1String(groups[k])).arg(row);
-            check(what + QStringLiteral(" slider"), n(w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(groups[k]), row)->value()),
+            check(what + QStringLiteral(" slider"), n(w.ctl_at<ScrollSlider>(QStringLiteral("hsr_") + QLatin1String(groups[k]), row)->value()),
                   n(d.picture[k][row]));
             check(what + QStringLiteral(" box"), w.ctl_at<QLineEdit>(QStringLiteral("txt_") + QLatin1String(groups[k]), row)->text().trimmed(),
                   n(d.picture[k][row]));
@@ -239,8 +239,8 @@ QStringList compare(Panel& p, const DeviceView& d) {
 
     // Bezel.
     check(QStringLiteral("bezel on/off"), checked("opt_bezel_onoff", 0, 1), n(d.bezel_on));
-    auto* bh = w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h"));
-    auto* bv = w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v"));
+    auto* bh = w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h"));
+    auto* bv = w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_v"));
     check(QStringLiteral("bezel H"), n(bh->value()) + QLatin1Char('/') + n(bh->maximum()), n(d.bezel_h) + QLatin1Char('/') + n(d.bezel_h_max));
     check(QStringLiteral("bezel V"), n(bv->value()) + QLatin1Char('/') + n(bv->maximum()), n(d.bezel_v) + QLatin1Char('/') + n(d.bezel_v_max));
 
@@ -329,7 +329,7 @@ void Worker::action() {
     Panel& p = *panel_;
     FrmMain& w = p.w;
     auto slider = [&](const QString& name) {
-        auto* v = w.ctl<VbSlider>(name);
+        auto* v = w.ctl<ScrollSlider>(name);
         v->setValue(pick(v->minimum(), v->maximum()));
     };
     auto pick_from = [&](const char* list) {
@@ -370,7 +370,7 @@ void Worker::action() {
         {2, "power", [&] { p.power->cmd_pwr_Click(); }},
         {2, "lock", [&] { p.power->cmd_lock_Click(); }},
         {1, "menu key", [&] { p.power->cmd_menu_up_Click(); }},
-        {1, "version", [&] { p.startup->cmd_ver_Click(); }},
+        {1, "version", [&] { p.power->cmd_ver_Click(); }},
         {2, "recall", [&] { p.presets->cmd_recall_Click(pick(1, 4)); }},
         {1, "save", [&] { p.presets->cmd_save_Click(pick(1, 4)); }},
         {4, "audio option", [&] {
@@ -399,7 +399,7 @@ void Worker::action() {
          }},
         {1, "PiP refresh", [&] { p.pip->dual_pip_refresh(); }},
         {1, "get IP", [&] {
-             if (p.link.link_kind == 0) p.startup->cmd_get_ip_Click();
+             if (p.link.link_kind == 0) p.links->cmd_get_ip_Click();
          }},
         {1, "advanced view", [&] { p.startup->cmd_advance_Click(); }},
         {2, "factory reset", [&] { p.power->cmd_fact_reset_Click(); }},

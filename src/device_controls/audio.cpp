@@ -1,11 +1,14 @@
 #include "device_controls/audio.h"
 
+#include "device_controls/on_off.h"
+#include "link/reply_text.h"
+
 #include <QRadioButton>
 
 namespace tavrin {
 
 Audio::Audio(Context& c) : c_(c) {
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     groups_ = {{
         {QStringLiteral("opt_audio"), QStringLiteral("AUE"), 0, 4},
         {QStringLiteral("opt_da"), QStringLiteral("AUA"), 1, 2},
@@ -39,11 +42,10 @@ void Audio::option_reply(int group) {
     const QString r = c_.link.reply();
     const Group& grp = groups_[group];
     const int d = last_digit(r);
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     // A digit that names no option of the group is ignored.
     if (d >= grp.first && d <= grp.last) c_.w.ctl_at<QRadioButton>(grp.control, d)->setChecked(true);
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Audio::opt_audio_Click(int index) { option_click(0, index); }
@@ -51,17 +53,7 @@ void Audio::opt_da_Click(int index) { option_click(1, index); }
 void Audio::opt_db_Click(int index) { option_click(2, index); }
 void Audio::opt_quad_Click(int index) { option_click(3, index); }
 
-void Audio::cmd_mute_Click() {
-    // Asks for the opposite of the state last known; from "nothing reported"
-    // the first click asks for audio on.
-    if (c_.st.audio_state != 1) {
-        c_.st.audio_state = 1;
-        c_.link.tx_cmd(QStringLiteral("AUD001"));
-    } else {
-        c_.st.audio_state = 0;
-        c_.link.tx_cmd(QStringLiteral("AUD000"));
-    }
-}
+void Audio::cmd_mute_Click() { ask_opposite(c_.link, c_.st.audio_state, QStringLiteral("AUD")); }
 
 void Audio::on_reply_AUE() { option_reply(0); }
 void Audio::on_reply_AUA() { option_reply(1); }

@@ -1,7 +1,7 @@
 #pragma once
 // Audio EDID, dual A/B and quad audio choices, and mute.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <array>
 

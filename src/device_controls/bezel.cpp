@@ -1,5 +1,7 @@
 #include "device_controls/bezel.h"
 
+#include "link/reply_text.h"
+
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -11,17 +13,17 @@ constexpr int max_reported = 254;
 }  // namespace
 
 Bezel::Bezel(Context& c) : c_(c) {
-    FrmMain& w = c.w;
-    h_ = {w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_h")),
+    ControlWindow& w = c.w;
+    h_ = {w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_h")),
           QStringLiteral("BEH")};
-    v_ = {w.ctl<VbSlider>(QStringLiteral("hsr_bezel_v")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_v")),
+    v_ = {w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_v")), w.ctl<QLineEdit>(QStringLiteral("txt_bezel_v")),
           QStringLiteral("BEV")};
     for (int i = 0; i <= 1; ++i) {
         onoff_[i] = w.ctl_at<QRadioButton>(QStringLiteral("opt_bezel_onoff"), i);
         QObject::connect(onoff_[i], &QRadioButton::clicked, onoff_[i], [this, i] { opt_bezel_onoff_Click(i); });
     }
-    QObject::connect(h_.slider, &VbSlider::change, h_.slider, [this] { hsr_bezel_h_Change(); });
-    QObject::connect(v_.slider, &VbSlider::change, v_.slider, [this] { hsr_bezel_v_Change(); });
+    QObject::connect(h_.slider, &ScrollSlider::change, h_.slider, [this] { hsr_bezel_h_Change(); });
+    QObject::connect(v_.slider, &ScrollSlider::change, v_.slider, [this] { hsr_bezel_v_Change(); });
 
     c.link.register_handler(QStringLiteral("BEH"), [this] { on_reply_BEH(); });
     c.link.register_handler(QStringLiteral("BEV"), [this] { on_reply_BEV(); });
@@ -53,7 +55,7 @@ void Bezel::value_reply(Axis& a) {
     const int v = leading_number(r.right(3));
     if (v > max_reported) return;  // not a value the panel can show; leave everything as it is
 
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     if (c_.st.bezel_max_query) {
         const int before = a.slider->value();
         a.slider->setMaximum(v);
@@ -68,7 +70,6 @@ void Bezel::value_reply(Axis& a) {
         a.slider->setValue(v);
     }
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Bezel::on_reply_BEH() { value_reply(h_); }
@@ -77,7 +78,7 @@ void Bezel::on_reply_BEV() { value_reply(v_); }
 void Bezel::on_reply_BEZ() {
     const QString r = c_.link.reply();
     const int d = last_digit(r);
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     if (d == 0 || d == 1) {  // any other digit names no option and is ignored
         onoff_[d]->setChecked(true);
         c_.platform.pump();
@@ -85,7 +86,6 @@ void Bezel::on_reply_BEZ() {
         h_.slider->setEnabled(on);
         v_.slider->setEnabled(on);
     }
-    c_.st.cmd_enable = true;
 }
 
 }  // namespace tavrin

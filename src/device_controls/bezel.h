@@ -1,7 +1,7 @@
 #pragma once
 // Bezel correction for the video wall.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <array>
 
@@ -23,7 +23,7 @@ public:
 private:
     // One direction: its slider, value box and command code.
     struct Axis {
-        VbSlider* slider = nullptr;
+        ScrollSlider* slider = nullptr;
         QLineEdit* box = nullptr;
         QString code;
     };

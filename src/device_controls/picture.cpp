@@ -1,7 +1,10 @@
 #include "device_controls/picture.h"
 
+#include "link/query_chain.h"
+#include "link/reply_text.h"
+
+#include <QLineEdit>
 #include <QPushButton>
-#include <cmath>
 
 namespace tavrin {
 
@@ -13,26 +16,6 @@ struct GroupDef {
 };
 constexpr GroupDef kGroups[] = {{"BRI", "bri"}, {"CON", "con"}, {"HUE", "hue"}, {"SAT", "sat"}};
 
-bool per_row_mode(int mode) { return mode == 2 || mode == 3 || mode == 5; }
-
-// The reply parameter read the way the device's numbers always were: leading
-// blanks skipped, an optional sign, digits and a decimal fraction, rounded to
-// the nearest integer (halves to even); text that is no number is 0.
-int reply_value(const QString& text) {
-    const QString t = text.trimmed();
-    int i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) negative = t[i++] == QLatin1Char('-');
-    double v = 0;
-    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128) v = v * 10 + t[i++].digitValue();
-    if (i < t.size() && t[i] == QLatin1Char('.')) {
-        double scale = 0.1;
-        for (++i; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i, scale /= 10) v += t[i].digitValue() * scale;
-    }
-    const int r = int(std::nearbyint(v));  // default rounding: halves to even
-    return negative ? -r : r;
-}
-
 }  // namespace
 
 Picture::Picture(Context& c) : c_(c) {
@@ -43,8 +26,8 @@ Picture::Picture(Context& c) : c_(c) {
 
     for (int g = Bri; g <= Sat; ++g) {
         for (int i = 1; i <= 4; ++i) {
-            VbSlider* s = slider(Group(g), i);
-            QObject::connect(s, &VbSlider::change, s, [this, g, i] { slider_change(Group(g), i); });
+            ScrollSlider* s = slider(Group(g), i);
+            QObject::connect(s, &ScrollSlider::change, s, [this, g, i] { slider_change(Group(g), i); });
         }
     }
     auto* refresh = c_.w.ctl<QPushButton>(QStringLiteral("cmd_pic_refresh"));
@@ -53,8 +36,8 @@ Picture::Picture(Context& c) : c_(c) {
     QObject::connect(reset, &QPushButton::clicked, reset, [this] { cmd_pic_reset_Click(); });
 }
 
-VbSlider* Picture::slider(Group g, int row) const {
-    return c_.w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(kGroups[g].name), row);
+ScrollSlider* Picture::slider(Group g, int row) const {
+    return c_.w.ctl_at<ScrollSlider>(QStringLiteral("hsr_") + QLatin1String(kGroups[g].name), row);
 }
 
 QLineEdit* Picture::value_box(Group g, int row) const {
@@ -69,7 +52,7 @@ void Picture::hsr_sat_Change(int index) { slider_change(Sat, index); }
 void Picture::slider_change(Group g, int index) {
     if (!c_.st.cmd_enable) return;
     const int mode = c_.st.cur_mode;
-    if (mode != 1 && !per_row_mode(mode)) return;
+    if (mode != DisplayMode::matrix && !DisplayMode::has_picture_rows(mode)) return;
     if (index < 1 || index > 4) return;
     if (c_.link.link_up() && c_.link.awaiting_reply) {
         // Another exchange waits, so the command would be dropped: show again
@@ -79,7 +62,7 @@ void Picture::slider_change(Group g, int index) {
     }
     const int v = slider(g, index)->value();
     value_box(g, index)->setText(QString::number(v));
-    const int p = mode == 1 ? v : (index - 1) * 200 + v;
+    const int p = mode == DisplayMode::matrix ? v : (index - 1) * 200 + v;
     c_.link.tx_cmd_nowait(QLatin1String(kGroups[g].code) + Link::Pad3(p));
 }
 
@@ -90,14 +73,14 @@ void Picture::on_reply_SAT() { on_reply(Sat); }
 
 void Picture::on_reply(Group g) {
     const QString reply = c_.link.reply();
-    const int p = reply_value(reply.right(3));
-    c_.st.cmd_enable = false;
+    const int p = rounded_number(reply.right(3));
+    HoldCommands hold(c_.st);
     int row = 0;
     int v = 0;
-    if (c_.st.cur_mode == 1) {
+    if (c_.st.cur_mode == DisplayMode::matrix) {
         row = 1;
         v = p;
-    } else if (per_row_mode(c_.st.cur_mode) && p >= 0) {
+    } else if (DisplayMode::has_picture_rows(c_.st.cur_mode) && p >= 0) {
         row = p / 200 + 1;
         v = p - 200 * (p / 200);
     }
@@ -110,38 +93,32 @@ void Picture::on_reply(Group g) {
     }
     // The slider's change event runs with cmd_enable false and sends nothing.
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Picture::cmd_pic_refresh_Click() {
     const int mode = c_.st.cur_mode;
-    if (mode == 1) {
-        for (int g = Bri; g <= Sat; ++g) {
-            c_.link.tx_cmd(QLatin1String(kGroups[g].code) + QStringLiteral("999"));
-            if (g != Sat && !c_.link.reply_done) return;
-        }
-    } else if (per_row_mode(mode)) {
-        for (int n = 1; n <= 4; ++n) {
-            for (int g = Bri; g <= Sat; ++g) {
-                c_.link.tx_cmd(QLatin1String(kGroups[g].code) + QStringLiteral("99") + QString::number(n));
-                // An unanswered saturation query does not end the refresh.
-                if (g != Sat && !c_.link.reply_done) return;
-            }
-        }
+    QStringList queries;
+    if (mode == DisplayMode::matrix) {
+        for (int g = Bri; g <= Sat; ++g) queries << QLatin1String(kGroups[g].code) + QStringLiteral("999");
+    } else if (DisplayMode::has_picture_rows(mode)) {
+        for (int n = 1; n <= 4; ++n)
+            for (int g = Bri; g <= Sat; ++g)
+                queries << QLatin1String(kGroups[g].code) + QStringLiteral("99") + QString::number(n);
     }
+    // An unanswered saturation query does not end the refresh.
+    send_queries(c_.link, queries, [](const QString& q) { return q.startsWith(QLatin1String(kGroups[Sat].code)); });
 }
 
 void Picture::cmd_pic_reset_Click() { c_.link.tx_cmd(QStringLiteral("RST002")); }
 
 void Picture::picture_reset() {
-    c_.st.cmd_enable = false;
-    const int rows = c_.st.cur_mode == 1 ? 1 : 4;
+    HoldCommands hold(c_.st);
+    const int rows = c_.st.cur_mode == DisplayMode::matrix ? 1 : 4;
     for (int i = 1; i <= rows; ++i) {
         for (int g = Bri; g <= Sat; ++g) value_box(Group(g), i)->setText(QStringLiteral("50"));
         for (int g = Bri; g <= Sat; ++g) slider(Group(g), i)->setValue(50);
     }
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 }  // namespace tavrin

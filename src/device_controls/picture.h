@@ -1,7 +1,9 @@
 #pragma once
 // Brightness, contrast, hue and saturation: four groups of four rows.
 
-#include "main_window/context.h"
+#include "context/context.h"
+
+class QLineEdit;
 
 namespace tavrin {
 
@@ -28,7 +30,7 @@ public:
 private:
     void slider_change(Group g, int index);
     void on_reply(Group g);
-    VbSlider* slider(Group g, int row) const;
+    ScrollSlider* slider(Group g, int row) const;
     QLineEdit* value_box(Group g, int row) const;
 
     Context& c_;

@@ -1,6 +1,11 @@
 #include "device_controls/power.h"
 
+#include "device_controls/on_off.h"
 #include "device_controls/picture.h"
+#include "link/query_chain.h"
+#include "link/reply_text.h"
+
+#include <QLineEdit>
 
 namespace tavrin {
 
@@ -28,6 +33,7 @@ Power::Power(Context& c, Picture& picture) : c_(c), picture_(picture) {
     on_click("cmd_menu_left", &Power::cmd_menu_left_Click);
     on_click("cmd_menu_right", &Power::cmd_menu_right_Click);
     on_click("cmd_fact_reset", &Power::cmd_fact_reset_Click);
+    on_click("cmd_ver", &Power::cmd_ver_Click);
 }
 
 void Power::set_picture(const char* button, const char* file) {
@@ -74,15 +80,7 @@ void Power::on_reply_PWR() {
     c_.w.control(QStringLiteral("cmd_pwr"))->setEnabled(true);
 }
 
-void Power::cmd_lock_Click() {
-    if (c_.st.lock_state != 1) {
-        c_.st.lock_state = 1;
-        c_.link.tx_cmd(QStringLiteral("LCK001"));
-    } else {
-        c_.st.lock_state = 0;
-        c_.link.tx_cmd(QStringLiteral("LCK000"));
-    }
-}
+void Power::cmd_lock_Click() { ask_opposite(c_.link, c_.st.lock_state, QStringLiteral("LCK")); }
 
 void Power::on_reply_LCK() {
     const QString reply = c_.link.reply();
@@ -116,6 +114,8 @@ void Power::on_reply_RST() {
         break;
     }
 }
+
+void Power::cmd_ver_Click() { send_queries(c_.link, {QStringLiteral("VER999"), QStringLiteral("VR2999")}); }
 
 void Power::on_reply_VER() {
     const QString reply = c_.link.reply();

@@ -1,7 +1,7 @@
 #pragma once
 // Power, lock, the seven device-menu keys, factory reset and version display.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 namespace tavrin {
 
@@ -23,6 +23,7 @@ public:
     void cmd_menu_right_Click();
     void cmd_fact_reset_Click();
     void on_reply_RST();
+    void cmd_ver_Click();
     void on_reply_VER();
     void on_reply_VR2();
 

@@ -1,14 +1,14 @@
 #include "device_controls/presets.h"
 
 #include "device_controls/picture.h"
-#include "main_window/startup.h"
-#include "routing/routing_map.h"
+#include "device_controls/power.h"
+#include "link/reply_text.h"
 
 namespace tavrin {
 
-Presets::Presets(Context& c, Startup& startup, RoutingMap& map, Picture& picture)
-    : c_(c), startup_(startup), map_(map), picture_(picture) {
-    FrmMain& w = c.w;
+Presets::Presets(Context& c, Power& power, Picture& picture, std::function<void()> read_map)
+    : c_(c), power_(power), picture_(picture), read_map_(std::move(read_map)) {
+    ControlWindow& w = c.w;
     for (int i = 1; i <= 4; ++i) {
         recall_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_recall"), i);
         save_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_save"), i);
@@ -35,7 +35,7 @@ bool Presets::send_and_settle(Row& row, const QString& code, int index) {
 }
 
 void Presets::cmd_recall_Click(int index) {
-    if (send_and_settle(recall_, QStringLiteral("CAL"), index)) map_.map_refresh();
+    if (send_and_settle(recall_, QStringLiteral("CAL"), index)) read_map_();
     for (ColorButton* b : recall_) b->setEnabled(true);
 }
 
@@ -55,7 +55,7 @@ void Presets::on_reply_CAL() { mark(recall_); }
 void Presets::on_reply_SAV() { mark(save_); }
 
 void Presets::cmd_refresh_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     refresh_->setEnabled(false);
     refresh_->set_back_color(colors::in_progress);
@@ -63,7 +63,7 @@ void Presets::cmd_refresh_Click() {
     w.control(QStringLiteral("img_start"))->hide();
     for (const char* name : {"cmd_keypad", "lab_lab_input", "sha_lab_in"}) w.control(QLatin1String(name))->show();
 
-    startup_.cmd_ver_Click();
+    power_.cmd_ver_Click();
 
     // Values before limits; the power state before the mode (whose reply
     // narrows the frames power enabled); everything after MOD with the mode
@@ -75,7 +75,7 @@ void Presets::cmd_refresh_Click() {
     for (const char* q : queries) {
         if (!complete) break;
         const QString query = QLatin1String(q);
-        if (query == QLatin1String("OUT999") && c_.st.cur_mode == 3) continue;  // TV Wall has one output
+        if (query == QLatin1String("OUT999") && c_.st.cur_mode == DisplayMode::tv_wall) continue;  // one output
         if (query == QLatin1String("BEH998") || query == QLatin1String("BEV998")) c_.st.bezel_max_query = true;
         link.tx_cmd(query);
         // A limit query that went unanswered (or was answered out of range)
@@ -84,7 +84,7 @@ void Presets::cmd_refresh_Click() {
         complete = link.reply_done || query == QLatin1String("ASP999");
     }
     if (complete) {
-        map_.map_refresh();
+        read_map_();
         if (c_.st.advanced_view) picture_.cmd_pic_refresh_Click();
     }
 

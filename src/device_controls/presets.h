@@ -1,19 +1,20 @@
 #pragma once
 // The four presets and the full refresh of the whole panel.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <array>
+#include <functional>
 
 namespace tavrin {
 
-class Startup;
-class RoutingMap;
 class Picture;
+class Power;
 
 class Presets {
 public:
-    Presets(Context& c, Startup& startup, RoutingMap& map, Picture& picture);
+    // read_map: reads the routing map anew (after a recall and a refresh).
+    Presets(Context& c, Power& power, Picture& picture, std::function<void()> read_map);
     void cmd_recall_Click(int index);
     void cmd_save_Click(int index);
     void cmd_refresh_Click();
@@ -28,9 +29,9 @@ private:
     void mark(Row& row);
 
     Context& c_;
-    Startup& startup_;
-    RoutingMap& map_;
+    Power& power_;
     Picture& picture_;
+    std::function<void()> read_map_;
     Row recall_{};
     Row save_{};
     ColorButton* refresh_ = nullptr;

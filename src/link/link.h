@@ -4,7 +4,7 @@
 // are assembled by the serial path (tim_rx_Timer) or the TCP path
 // (wsk_client_DataArrival) and routed by their three-letter code.
 
-#include "link/panel_state.h"
+#include "state/panel_state.h"
 #include "link/ports.h"
 
 #include <QHash>

@@ -2,6 +2,7 @@
 
 #include "main_window/layout_tables.h"
 #include "widgets/fonts.h"
+#include "widgets/palette.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -9,9 +10,9 @@
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
 
-#include <cmath>
-
 namespace tavrin {
+
+using twips::px;
 
 namespace {
 
@@ -48,7 +49,7 @@ constexpr int nominal_frame_twips = 300;
 
 QFont make_font(layout::Font f) {
     const layout::FontSpec& spec = layout::font_spec(f);
-    return design_font(QString::fromUtf8(spec.family), spec.points, spec.bold);
+    return layout_font(QString::fromUtf8(spec.family), spec.points, spec.bold);
 }
 
 void set_role(QWidget* w, QPalette::ColorRole role, QRgb c) {
@@ -57,82 +58,93 @@ void set_role(QWidget* w, QPalette::ColorRole role, QRgb c) {
     w->setPalette(pal);
 }
 
+QWidget* make_button(const layout::Row& r, QWidget* parent) {
+    auto* b = new ColorButton(parent);
+    b->setText(QString::fromUtf8(r.caption));
+    if (r.back) b->set_back_color(QColor::fromRgb(r.back));
+    if (r.picture) b->set_picture(r.picture());
+    return b;
+}
+
+QWidget* make_slider(const layout::Row& r, QWidget* parent) {
+    auto* s = new ScrollSlider(parent);
+    s->setRange(r.range.min, r.range.max);
+    s->setPageStep(r.range.large);
+    return s;
+}
+
+QWidget* make_text_box(const layout::Row& r, QWidget* parent) {
+    auto* t = new QLineEdit(parent);
+    t->setText(QString::fromUtf8(r.caption));
+    t->setReadOnly(r.flags & layout::read_only);
+    if (r.flags & layout::centred) t->setAlignment(Qt::AlignCenter);
+    // The version and value boxes are narrow; the toolkit's own margins
+    // would eat a character.
+    t->setTextMargins(0, 0, 0, 0);
+    if (r.back) set_role(t, QPalette::Base, r.back);
+    return t;
+}
+
+QWidget* make_log_box(QWidget* parent) {
+    auto* t = new QPlainTextEdit(parent);
+    t->setReadOnly(true);
+    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return t;
+}
+
+QWidget* make_label(const layout::Row& r, QWidget* parent) {
+    const QString caption = QString::fromUtf8(r.caption);
+    auto* l = new ClickLabel(parent);
+    l->setText(caption);
+    l->setWordWrap(!caption.startsWith(QLatin1Char(' ')));  // wrapping would drop the indicator's blanks
+    l->setAlignment(r.flags & layout::centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+    if (r.back) l->set_back_color(QColor::fromRgb(r.back));
+    return l;
+}
+
+QWidget* make_shape(const layout::Row& r, QWidget* parent) {
+    auto* s = new ShapeWidget(r.kind == layout::Kind::Circle ? ShapeWidget::Kind::Circle : ShapeWidget::Kind::RoundRect,
+                              parent);
+    if (r.back) s->set_fill(QColor::fromRgb(r.back));
+    s->set_border(r.border ? QColor::fromRgb(r.border) : colors::black);
+    return s;
+}
+
+QWidget* make_frame(const layout::Row& r, QWidget* parent) {
+    const QString caption = QString::fromUtf8(r.caption);
+    QGroupBox* g = nullptr;
+    if (r.kind == layout::Kind::BareFrame)
+        g = new BareGroupBox(parent);
+    else if (r.flags & layout::caption_covered)
+        g = new CoveredCaptionGroupBox(caption, parent);
+    else
+        g = new QGroupBox(caption, parent);
+    if (r.back) {
+        set_role(g, QPalette::Window, r.back);
+        g->setAutoFillBackground(true);
+    }
+    return g;
+}
+
 QWidget* make_control(const layout::Row& r, QWidget* parent) {
     using layout::Kind;
-    const QString caption = QString::fromUtf8(r.caption);
-    const bool centred = r.flags & layout::centred;
     switch (r.kind) {
-    case Kind::Button: {
-        auto* b = new ColorButton(parent);
-        b->setText(caption);
-        if (r.back) b->set_back_color(QColor::fromRgb(r.back));
-        if (r.picture) b->set_picture(r.picture());
-        return b;
-    }
-    case Kind::Option: {
-        auto* o = new QRadioButton(caption, parent);
-        return o;
-    }
+    case Kind::Button: return make_button(r, parent);
+    case Kind::Option: return new QRadioButton(QString::fromUtf8(r.caption), parent);
     case Kind::Dropdown: {
         auto* c = new QComboBox(parent);
         c->setEditable(false);
         wheel_only_with_focus(c);
         return c;
     }
-    case Kind::Slider: {
-        auto* s = new VbSlider(parent);
-        s->setRange(r.range.min, r.range.max);
-        s->setPageStep(r.range.large);
-        return s;
-    }
-    case Kind::TextBox: {
-        auto* t = new QLineEdit(parent);
-        t->setText(caption);
-        t->setReadOnly(r.flags & layout::read_only);
-        if (centred) t->setAlignment(Qt::AlignCenter);
-        // The version and value boxes are narrow; the toolkit's own margins
-        // would eat a character.
-        t->setTextMargins(0, 0, 0, 0);
-        if (r.back) set_role(t, QPalette::Base, r.back);
-        return t;
-    }
-    case Kind::LogBox: {
-        auto* t = new QPlainTextEdit(parent);
-        t->setReadOnly(true);
-        t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        return t;
-    }
-    case Kind::Label: {
-        auto* l = new ClickLabel(parent);
-        l->setText(caption);
-        l->setWordWrap(!caption.startsWith(QLatin1Char(' ')));  // wrapping would drop the indicator's blanks
-        l->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
-        if (r.back) l->set_back_color(QColor::fromRgb(r.back));
-        return l;
-    }
+    case Kind::Slider: return make_slider(r, parent);
+    case Kind::TextBox: return make_text_box(r, parent);
+    case Kind::LogBox: return make_log_box(parent);
+    case Kind::Label: return make_label(r, parent);
     case Kind::RoundRect:
-    case Kind::Circle: {
-        auto* s = new ShapeWidget(r.kind == Kind::Circle ? ShapeWidget::Kind::Circle : ShapeWidget::Kind::RoundRect,
-                                  parent);
-        if (r.back) s->set_fill(QColor::fromRgb(r.back));
-        s->set_border(QColor::fromRgb(r.border ? r.border : 0xFF000000));
-        return s;
-    }
+    case Kind::Circle: return make_shape(r, parent);
     case Kind::Frame:
-    case Kind::BareFrame: {
-        QGroupBox* g = nullptr;
-        if (r.kind == Kind::BareFrame)
-            g = new BareGroupBox(parent);
-        else if (r.flags & layout::caption_covered)
-            g = new CoveredCaptionGroupBox(caption, parent);
-        else
-            g = new QGroupBox(caption, parent);
-        if (r.back) {
-            set_role(g, QPalette::Window, r.back);
-            g->setAutoFillBackground(true);
-        }
-        return g;
-    }
+    case Kind::BareFrame: return make_frame(r, parent);
     case Kind::Image: {
         auto* i = new ImageBox(parent);
         if (r.picture) i->set_image(r.picture());
@@ -144,17 +156,15 @@ QWidget* make_control(const layout::Row& r, QWidget* parent) {
 
 }  // namespace
 
-int FrmMain::px(int twips) { return int(std::lround(twips / double(twips_per_pixel))); }
-
-FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : QWidget(parent), files_(std::move(files)) {
+FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : ControlWindow(std::move(files), parent) {
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
     setFont(make_font(layout::Font::standard));
     build();
-    setFixedWidth(px(design_width_twips));
+    setFixedWidth(px(full_width_twips));
     // The operator may pull the window down to the traffic log, never past
     // the designed client area, and not shorter than the compact view.
-    setMaximumHeight(px(design_height_twips));
+    setMaximumHeight(px(full_height_twips));
     set_height_twips(compact_height_twips);
 }
 
@@ -163,37 +173,13 @@ void FrmMain::build() {
         const QString name = QString::fromUtf8(r.name);
         QWidget* parent = *r.container ? control(QString::fromUtf8(r.container)) : this;
         QWidget* w = make_control(r, parent);
-        w->setObjectName(name);
+        add_control(name, w);
         w->setGeometry(px(r.l), px(r.t), px(r.w), px(r.h));
         if (r.font != layout::Font::standard) w->setFont(make_font(r.font));
         if (r.fore) set_role(w, QPalette::WindowText, r.fore);
         if (r.flags & layout::hidden) w->setVisible(false);
         if (r.flags & layout::disabled) w->setEnabled(false);
-        Q_ASSERT_X(!controls_.contains(name), "FrmMain::build", qPrintable(name));
-        controls_.insert(name, w);
-        const qsizetype open = name.indexOf(QLatin1Char('('));
-        if (open > 0 && name.endsWith(QLatin1Char(')'))) {
-            bool ok = false;
-            const int index = name.mid(open + 1, name.size() - open - 2).toInt(&ok);
-            if (ok && index >= 0) {
-                QList<QWidget*>& cells = arrays_[name.left(open)];
-                if (cells.size() <= index) cells.resize(index + 1);
-                cells[index] = w;
-            }
-        }
     }
-}
-
-QWidget* FrmMain::control_at(const QString& name, int index) const {
-    const auto it = arrays_.constFind(name);
-    if (it != arrays_.constEnd() && index >= 0 && index < it->size() && it->at(index)) return it->at(index);
-    return control(QStringLiteral("%1(%2)").arg(name).arg(index));
-}
-
-QWidget* FrmMain::control(const QString& name) const {
-    QWidget* w = controls_.value(name);
-    if (!w) qFatal("frm_main has no control named \"%s\"", qPrintable(name));
-    return w;
 }
 
 int FrmMain::frame_height_px() const {
@@ -209,8 +195,6 @@ void FrmMain::set_height_twips(int twips) {
     setMinimumHeight(qMax(1, px(compact_height_twips) - frame));
     resize(width(), qBound(minimumHeight(), px(twips) - frame, maximumHeight()));
 }
-
-QString FrmMain::bitmap_path(const QString& file) const { return files_.data_file(QStringLiteral("bmp/") + file); }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
     emit closing();

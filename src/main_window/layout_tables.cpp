@@ -1,5 +1,6 @@
 #include "main_window/layout_tables.h"
 
+#include "widgets/palette.h"
 #include "widgets/pictures.h"
 
 #include <array>
@@ -11,20 +12,21 @@ namespace {
 using K = Kind;
 using F = Font;
 
-constexpr QRgb grey = 0xFFC0C0C0;         // neutral buttons and cells, version boxes
-constexpr QRgb black = 0xFF000000;
-constexpr QRgb red = 0xFFFF0000;
-constexpr QRgb panel = 0xFFB0B0B0;        // the picture frames
-constexpr QRgb value_box = 0xFFB0B0B0;    // slider value boxes
-constexpr QRgb lamp = 0xFFB0B0B0;         // indicator lamps before first use
-constexpr QRgb lamp_border = 0xFF707070;
+// The palette's colours under short names, so the rows stay readable.
+const QRgb grey = colors::neutral.rgba();
+const QRgb black = colors::black.rgba();
+const QRgb red = colors::red.rgba();
+const QRgb panel = colors::unlit.rgba();      // the picture frames
+const QRgb value_box = colors::unlit.rgba();  // slider value boxes
+const QRgb lamp = colors::unlit.rgba();       // indicator lamps before first use
+const QRgb lamp_border = colors::lamp_border.rgba();
 
 // L, T, W, H in twips; positions inside a frame count from the frame's
 // top-left corner, where its caption sits on the border.
 const Row table[] = {
     // Top band, left column
     {"cmd_refresh", K::Button, "", 60, 60, 1100, 405, "Refresh"},
-    {"Image1", K::Image, "", 60, 570, 1095, 495, "", 0, F::standard, 0, 0, 0, {}, pictures::image1},
+    {"Image1", K::Image, "", 60, 570, 1095, 495, "", 0, F::standard, 0, 0, 0, {}, pictures::banner},
     {"cmd_pwr", K::Button, "", 60, 1140, 1100, 585, "", 0, F::standard, grey, 0, 0, {}, pictures::power_symbol},
     {"cmd_advance", K::Button, "", 60, 1740, 1095, 405, "Advanced"},
 
@@ -77,9 +79,9 @@ const Row table[] = {
     {"lab_out_d_in(3)", K::Label, "fra_btn", 7140, 1650, 525, 420, "3", centred, F::map, grey},
     {"sha_out_d_in(4)", K::RoundRect, "fra_btn", 7770, 1620, 585, 465, "", 0, F::standard, grey, 0, black},
     {"lab_out_d_in(4)", K::Label, "fra_btn", 7800, 1650, 525, 420, "4", centred, F::map, grey},
-    {"cmd_mute", K::Button, "fra_btn", 0, 360, 735, 525, "", 0, F::standard, grey, 0, 0, {}, pictures::speaker_design},
+    {"cmd_mute", K::Button, "fra_btn", 0, 360, 735, 525, "", 0, F::standard, grey, 0, 0, {}, pictures::speaker_on},
     {"cmd_menu_up", K::Button, "fra_btn", 780, 360, 735, 525, "", 0, F::standard, grey, 0, 0, {}, pictures::menu_up},
-    {"cmd_lock", K::Button, "fra_btn", 1560, 360, 735, 525, "", 0, F::standard, grey, 0, 0, {}, pictures::lock_design},
+    {"cmd_lock", K::Button, "fra_btn", 1560, 360, 735, 525, "", 0, F::standard, grey, 0, 0, {}, pictures::lock_caption},
     {"cmd_menu_left", K::Button, "fra_btn", 0, 930, 735, 555, "", 0, F::standard, grey, 0, 0, {}, pictures::menu_left},
     {"cmd_menu_ok", K::Button, "fra_btn", 780, 930, 735, 555, "", 0, F::standard, grey, 0, 0, {}, pictures::menu_ok},
     {"cmd_menu_right", K::Button, "fra_btn", 1560, 930, 735, 555, "", 0, F::standard, grey, 0, 0, {}, pictures::menu_right},
@@ -230,7 +232,7 @@ const Row table[] = {
     {"cmd_clear", K::Button, "", 12060, 6600, 645, 555, "清", 0, F::clear},
 };
 
-// Family names as the design names them; design_font() adds the stand-ins.
+// Family names as the design names them; layout_font() adds the stand-ins.
 const std::array<FontSpec, 8> fonts = {{
     {"Arial", 9, false},
     {"Arial", 9, true},

@@ -2,6 +2,19 @@
 // The main window as data: one row per control, in creation order. A row's
 // container must come before it, and later rows lie above earlier ones, which
 // is how value boxes sit on their sliders and map labels on their cells.
+//
+// A control's name starts with what it is, and the routines that serve it
+// are named after it and the event (cmd_refresh_Click, hsr_bri_Change,
+// tim_eth_Timer, wsk_client_Connect):
+//   cmd_  command button          opt_  option (radio) button
+//   cbo_  drop-down list          hsr_  slider (horizontal scroll bar)
+//   txt_  text box                lab_  label (some take clicks)
+//   sha_  shape: lamp, map cell   fra_  frame grouping other controls
+//   img_  picture                 tim_  timer
+//   wsk_  the TCP connection      frm_  a window
+// Arrays carry the index in parentheses: cmd_mode(3). Three controls have
+// plain numbered names: Image1, the product banner, and Label1 and Label3,
+// the captions of the subnet mask and gateway boxes.
 
 #include <QImage>
 #include <QRgb>
@@ -14,7 +27,7 @@ enum class Kind {
     Button,     // ColorButton
     Option,     // QRadioButton
     Dropdown,   // QComboBox, pick list only
-    Slider,     // VbSlider
+    Slider,     // ScrollSlider
     TextBox,    // QLineEdit
     LogBox,     // QPlainTextEdit, read-only, vertical scroll bar
     Label,      // ClickLabel

@@ -1,5 +1,6 @@
 #include "main_window/link_controls.h"
 
+#include "link/link_values.h"
 #include "link/qt_ports.h"
 
 #include <QComboBox>
@@ -22,7 +23,7 @@ LinkControls::LinkControls(Context& c) : c_(c) {
     c.link.serial().on_lost = [this](const QString& cause) { serial_lost(cause); };
     c.link.register_tcp_only_handler(QStringLiteral("EXT"), [this] { on_reply_EXT(); });
 
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_conn")), &QPushButton::clicked, &w,
                      [this] { cmd_conn_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_disconn")), &QPushButton::clicked, &w,
@@ -33,6 +34,8 @@ LinkControls::LinkControls(Context& c) : c_(c) {
                      [this] { cmd_conn_eth_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth")), &QPushButton::clicked, &w,
                      [this] { cmd_disconn_eth_Click(); });
+    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_get_ip")), &QPushButton::clicked, &w,
+                     [this] { cmd_get_ip_Click(); });
     for (int i = 0; i <= 1; ++i) {
         QObject::connect(w.ctl_at<QRadioButton>(QStringLiteral("opt_interface"), i), &QRadioButton::clicked, &w,
                          [this, i] { opt_interface_Click(i); });
@@ -42,7 +45,7 @@ LinkControls::LinkControls(Context& c) : c_(c) {
 // ------------------------------------------------------------------ serial
 
 void LinkControls::set_comm() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     auto* conn = w.ctl<ColorButton>(QStringLiteral("cmd_conn"));
     auto* disconn = w.ctl<ColorButton>(QStringLiteral("cmd_disconn"));
@@ -97,7 +100,7 @@ void LinkControls::serial_lost(const QString& cause) {
 // ------------------------------------------------------------------ interface choice
 
 void LinkControls::opt_interface_Click(int index) {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     link.link_kind = int16_t(index);
     for (const char* name : {"cmd_conn", "cmd_disconn", "cbo_com", "lab_rs232", "cmd_conn_eth", "cmd_disconn_eth",
@@ -105,7 +108,7 @@ void LinkControls::opt_interface_Click(int index) {
         w.control(QLatin1String(name))->hide();
     auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
     auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
-    if (link.link_kind == 0) {
+    if (link.link_kind == LinkKind::rs232) {
         tim_eth_->set_enabled(false);
         tim_eth_->set_interval(7000);
         link.tcp().close();
@@ -118,12 +121,12 @@ void LinkControls::opt_interface_Click(int index) {
         w.control(QStringLiteral("lab_eth_state"))->hide();
         for (const char* name : kRs232Group) w.control(QLatin1String(name))->show();
         w.control(QStringLiteral("cmd_get_ip"))->setEnabled(true);
-        const bool remembered = c_.st.cmd_enable;
-        c_.st.cmd_enable = false;
-        auto* list = w.ctl<QComboBox>(QStringLiteral("cbo_com"));
-        list->setCurrentIndex(com_port_no - 1);
-        c_.platform.pump();
-        c_.st.cmd_enable = remembered;
+        {
+            // Showing the stored port must not open it a second time.
+            HoldCommands hold(c_.st, c_.st.cmd_enable);
+            w.ctl<QComboBox>(QStringLiteral("cbo_com"))->setCurrentIndex(com_port_no - 1);
+            c_.platform.pump();
+        }
         set_comm();
     } else {
         if (link.rs232_open) {
@@ -142,7 +145,7 @@ void LinkControls::opt_interface_Click(int index) {
 // ------------------------------------------------------------------ Ethernet
 
 void LinkControls::cmd_conn_eth_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
     conn_eth->setEnabled(false);
@@ -167,10 +170,10 @@ void LinkControls::cmd_conn_eth_Click() {
 }
 
 void LinkControls::wsk_client_Connect() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     // A connection that completes after the operator gave up (or switched to
     // RS-232) is not ours any more.
-    if (!tim_eth_->enabled() || c_.link.link_kind != 1) {
+    if (!tim_eth_->enabled() || c_.link.link_kind != LinkKind::ethernet) {
         c_.link.tcp().close();
         return;
     }
@@ -185,7 +188,7 @@ void LinkControls::wsk_client_Connect() {
 }
 
 void LinkControls::tim_eth_Timer() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     if (link.eth_connected) {
         if (link.tcp().state() != TcpClient::State::Connected) eth_lost();
@@ -202,7 +205,7 @@ void LinkControls::tim_eth_Timer() {
 }
 
 void LinkControls::cmd_disconn_eth_Click() {
-    FrmMain& w = c_.w;
+    ControlWindow& w = c_.w;
     Link& link = c_.link;
     tim_eth_->set_enabled(false);
     link.tcp().close();
@@ -231,5 +234,33 @@ void LinkControls::wsk_client_Error() {
 }
 
 void LinkControls::on_reply_EXT() { cmd_disconn_eth_Click(); }
+
+// ------------------------------------------------------------------ device address
+
+void LinkControls::cmd_get_ip_Click() {
+    ControlWindow& w = c_.w;
+    Link& link = c_.link;
+    auto* button = w.ctl<ColorButton>(QStringLiteral("cmd_get_ip"));
+    button->setEnabled(false);
+    button->set_back_color(colors::in_progress);
+    const struct {
+        const char* query;
+        const char* box;
+    } steps[] = {{"EIP999", "txt_get_ip"}, {"EMK999", "txt_get_mask"}, {"EGW999", "txt_get_gate"}};
+    for (const auto& s : steps) w.ctl<QLineEdit>(QLatin1String(s.box))->clear();
+    for (int step = 0; step < 3; ++step) {
+        link.ip_query_step = int16_t(step);
+        link.tx_cmd_nowait(QLatin1String(steps[step].query));
+        for (int i = 0; i < 51 && link.ip_query_step != IpQuery::answered; ++i) link.Delay(0.001f);
+        if (link.ip_query_step != IpQuery::answered) break;
+        // The answer ends with its carriage return; the box shows the text.
+        QString answer = link.rx_buffer;
+        if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
+        w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
+    }
+    link.ip_query_step = IpQuery::none;
+    button->set_back_color(colors::neutral);
+    button->setEnabled(link.link_kind == LinkKind::rs232);
+}
 
 }  // namespace tavrin

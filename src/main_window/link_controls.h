@@ -1,8 +1,9 @@
 #pragma once
 // The "Control Interface" frame: choice of link, the serial port and the
-// Ethernet connection with its watchdog.
+// Ethernet connection with its watchdog; and Get IP, which asks the device
+// for its Ethernet address over the serial link.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <memory>
 
@@ -27,6 +28,8 @@ public:
     void on_reply_EXT();
     // The established connection failed: the same end as a lost connection.
     void wsk_client_Error();
+    // Get IP: address, mask and gateway into their boxes.
+    void cmd_get_ip_Click();
 
     int16_t com_port_no = 1;
     Timer& tim_eth() { return *tim_eth_; }

@@ -93,7 +93,7 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
     link.set_log_sink(log_view_.get());
 
     links = std::make_unique<LinkControls>(ctx);
-    startup = std::make_unique<Startup>(ctx, *links);
+    startup = std::make_unique<Startup>(ctx, w, *links);
     picture = std::make_unique<Picture>(ctx);
     power = std::make_unique<Power>(ctx, *picture);
     map = std::make_unique<RoutingMap>(ctx);
@@ -101,7 +101,7 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
     resolution = std::make_unique<Resolution>(ctx);
     audio = std::make_unique<Audio>(ctx);
     bezel = std::make_unique<Bezel>(ctx);
-    presets = std::make_unique<Presets>(ctx, *startup, *map, *picture);
+    presets = std::make_unique<Presets>(ctx, *power, *picture, [this] { map->map_refresh(); });
     keypad = std::make_unique<Keypad>(ctx, *modes, *map, *power, *audio);
     hdcp = std::make_unique<Hdcp>(ctx);
     labels = std::make_unique<Labels>(ctx);

@@ -3,11 +3,11 @@
 // per subject, wired together. Production passes the Qt adapters, tests the
 // fakes; nothing else differs.
 
+#include "context/context.h"
 #include "link/link.h"
-#include "link/panel_state.h"
 #include "link/ports.h"
-#include "main_window/context.h"
 #include "main_window/frm_main.h"
+#include "state/panel_state.h"
 
 #include <memory>
 

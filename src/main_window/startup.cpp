@@ -1,5 +1,6 @@
 #include "main_window/startup.h"
 
+#include "link/link_values.h"
 #include "link/program_files.h"
 #include "main_window/link_controls.h"
 
@@ -12,81 +13,73 @@
 namespace tavrin {
 
 
-Startup::Startup(Context& c, LinkControls& links) : c_(c), links_(links) {
-    FrmMain& w = c.w;
+Startup::Startup(Context& c, FrmMain& w, LinkControls& links) : c_(c), w_(w), links_(links) {
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_advance")), &QPushButton::clicked, &w,
                      [this] { cmd_advance_Click(); });
-    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_get_ip")), &QPushButton::clicked, &w,
-                     [this] { cmd_get_ip_Click(); });
-    QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_ver")), &QPushButton::clicked, &w,
-                     [this] { cmd_ver_Click(); });
     QObject::connect(w.ctl<ColorButton>(QStringLiteral("cmd_clear")), &QPushButton::clicked, &w,
                      [this] { c_.link.cmd_clear_Click(); });
 }
 
 void Startup::Form_Load() {
-    FrmMain& w = c_.w;
     Link& link = c_.link;
-    PanelState& st = c_.st;
+    warn_missing_files();
 
-    // Worth a line on the terminal: without them resolutions cannot be set
-    // and the state keys show no pictures.
-    const QStringList missing = w.files().missing_data();
-    if (!missing.isEmpty())
-        qWarning("tavrin4x: missing data files (looked beside the program and in %s): %s",
-                 qPrintable(QDir::toNativeSeparators(w.files().data_dir)), qPrintable(missing.join(QStringLiteral(", "))));
-
-    // 1. First values.
-    st = PanelState{};
-    link.ip_query_step = 254;
+    // Loading starts from the first values whatever ran before.
+    c_.st = PanelState{};
+    link.ip_query_step = IpQuery::none;
     link.log_lines = 0;
     link.rs232_open = false;
     link.eth_connected = false;
+    fill_lists();
+    link.cmd_clear_Click();
+    restore_settings();
+    // On RS-232 this opens the stored port at once.
+    links_.opt_interface_Click(link.link_kind);
 
-    // 2-3. Fixed lists.
-    auto* com = w.ctl<QComboBox>(QStringLiteral("cbo_com"));
+    w_.set_height_twips(c_.st.advanced_view ? FrmMain::advanced_height_twips : FrmMain::compact_height_twips);
+    w_.show();
+    c_.platform.pump();
+    // Replies are read and controls send only once the window is up: a reply
+    // or a click handled earlier would meet a half-loaded panel.
+    link.set_tim_rx_enabled(true);
+    c_.st.cmd_enable = true;
+}
+
+void Startup::warn_missing_files() {
+    // Worth a line on the terminal: without them resolutions cannot be set
+    // and the state keys show no pictures.
+    const QStringList missing = w_.files().missing_data();
+    if (!missing.isEmpty())
+        qWarning("tavrin4x: missing data files (looked beside the program and in %s): %s",
+                 qPrintable(QDir::toNativeSeparators(w_.files().data_dir)), qPrintable(missing.join(QStringLiteral(", "))));
+}
+
+void Startup::fill_lists() {
+    auto* com = w_.ctl<QComboBox>(QStringLiteral("cbo_com"));
     com->clear();
     for (int n = 1; n <= 9; ++n) com->addItem(QStringLiteral("COM%1:").arg(n));
-    auto* aspect = w.ctl<QComboBox>(QStringLiteral("cbo_aspect"));
+    auto* aspect = w_.ctl<QComboBox>(QStringLiteral("cbo_aspect"));
     aspect->clear();
     aspect->addItems({QStringLiteral("FULL"), QStringLiteral("4:3 TV"), QStringLiteral("16:9 TV"),
                       QStringLiteral("16:10 TV"), QStringLiteral("Keep Ratio")});
     aspect->setCurrentIndex(-1);
-
-    // 4. Resolution list.
-    auto* output = w.ctl<QComboBox>(QStringLiteral("cbo_output"));
+    // Nothing is selected until the device reports what it shows.
+    auto* output = w_.ctl<QComboBox>(QStringLiteral("cbo_output"));
     output->clear();
-    output->addItems(read_resolution_list(w.files().data_file(QStringLiteral("output_reso.txt"))));
+    output->addItems(read_resolution_list(w_.files().data_file(QStringLiteral("output_reso.txt"))));
     output->setCurrentIndex(-1);
+}
 
-    // 5. Empty traffic log.
-    link.cmd_clear_Click();
-
-    // 6. Settings.
-    const Settings s = read_settings(w.files().settings_to_read());
-    link.link_kind = s.link_kind;
+void Startup::restore_settings() {
+    const Settings s = read_settings(w_.files().settings_to_read());
+    c_.link.link_kind = s.link_kind;
     links_.com_port_no = s.com_port_no;
-    st.advanced_view = s.advanced_view;
-    w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->setText(s.address);
-
-    // 7. Ethernet starts idle.
-    w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"))->set_back_color(colors::red);
-    link.eth_connected = false;
+    c_.st.advanced_view = s.advanced_view;
+    w_.ctl<QLineEdit>(QStringLiteral("txt_ip"))->setText(s.address);
+    // Ethernet starts disconnected, whichever link was stored.
+    w_.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"))->set_back_color(colors::red);
     settings_read_ = true;
     settings_saved_ = false;
-
-    // 8. Restore the link (on RS-232 this opens the port at once).
-    links_.opt_interface_Click(link.link_kind);
-
-    // 9-11. Size, title, show.
-    w.set_height_twips(st.advanced_view ? FrmMain::advanced_height_twips : FrmMain::compact_height_twips);
-    w.setWindowTitle(QStringLiteral("TAVRIN-4X v3.00 "));
-    w.show();
-    c_.platform.pump();
-
-    // 12-13. Receive poll on, controls may send.
-    link.set_tim_rx_enabled(true);
-    st.cmd_enable = true;
 }
 
 void Startup::Form_Unload() {
@@ -121,43 +114,12 @@ bool Startup::save_settings() {
 
 void Startup::cmd_advance_Click() {
     if (!c_.st.advanced_view) {
-        c_.w.set_height_twips(FrmMain::advanced_height_twips);
+        w_.set_height_twips(FrmMain::advanced_height_twips);
         c_.st.advanced_view = true;
     } else {
-        c_.w.set_height_twips(FrmMain::compact_height_twips);
+        w_.set_height_twips(FrmMain::compact_height_twips);
         c_.st.advanced_view = false;
     }
-}
-
-void Startup::cmd_get_ip_Click() {
-    FrmMain& w = c_.w;
-    Link& link = c_.link;
-    auto* button = w.ctl<ColorButton>(QStringLiteral("cmd_get_ip"));
-    button->setEnabled(false);
-    button->set_back_color(colors::in_progress);
-    const struct {
-        const char* query;
-        const char* box;
-    } steps[] = {{"EIP999", "txt_get_ip"}, {"EMK999", "txt_get_mask"}, {"EGW999", "txt_get_gate"}};
-    for (const auto& s : steps) w.ctl<QLineEdit>(QLatin1String(s.box))->clear();
-    for (int step = 0; step < 3; ++step) {
-        link.ip_query_step = int16_t(step);
-        link.tx_cmd_nowait(QLatin1String(steps[step].query));
-        for (int i = 0; i < 51 && link.ip_query_step != 3; ++i) link.Delay(0.001f);
-        if (link.ip_query_step != 3) break;
-        // The answer ends with its carriage return; the box shows the text.
-        QString answer = link.rx_buffer;
-        if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
-        w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
-    }
-    link.ip_query_step = 254;
-    button->set_back_color(colors::neutral);
-    button->setEnabled(!link.link_kind);
-}
-
-void Startup::cmd_ver_Click() {
-    c_.link.tx_cmd(QStringLiteral("VER999"));
-    if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("VR2999"));
 }
 
 }  // namespace tavrin

@@ -1,7 +1,8 @@
 #pragma once
-// Start-up, shutdown and the window-wide buttons: Advanced, Get IP, F/W Ver.
+// Start-up, shutdown, the settings file and the Advanced toggle.
 
-#include "main_window/context.h"
+#include "context/context.h"
+#include "main_window/frm_main.h"
 
 namespace tavrin {
 
@@ -9,7 +10,7 @@ class LinkControls;
 
 class Startup {
 public:
-    Startup(Context& c, LinkControls& links);
+    Startup(Context& c, FrmMain& w, LinkControls& links);
     void Form_Load();
     void Form_Unload();
     // The settings as Form_Unload writes them, once per run; false when no
@@ -19,11 +20,14 @@ public:
     // a failure to save is reported on the terminal instead of a message box.
     bool unattended_exit = false;
     void cmd_advance_Click();
-    void cmd_get_ip_Click();
-    void cmd_ver_Click();
 
 private:
+    void warn_missing_files();
+    void fill_lists();
+    void restore_settings();  // from the settings file
+
     Context& c_;
+    FrmMain& w_;
     LinkControls& links_;
     bool settings_read_ = false;
     bool settings_saved_ = false;

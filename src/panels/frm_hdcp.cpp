@@ -2,15 +2,15 @@
 
 #include "panels/hdcp.h"
 #include "widgets/fonts.h"
-#include "widgets/pictures.h"
 
 #include <QFontMetrics>
 #include <QStyle>
 
 namespace tavrin {
 
+using twips::px;
+
 namespace {
-int px(int twips) { return FrmMain::px(twips); }
 
 // The centre of the k-th head of a column-head caption, so the option
 // columns sit under their heads whatever the font measures. Heads are
@@ -34,6 +34,24 @@ QList<int> word_centres(const QLabel* head) {
     }
     return centres;
 }
+// The input half and the output half: row heads left of the option columns,
+// one caption of column heads above them. In twips.
+struct HalfLook {
+    const char* frame_name;
+    const char* caption;
+    const char* label_name;
+    const char* heads;
+    const char* upper;  // row heads
+    const char* lower;
+    int left, width, head_x;
+};
+constexpr HalfLook kHalves[2] = {
+    {"fra_hdcp_input", "HDCP Input", "lab_hdcp_input", "IN1      IN2      IN3      IN4", "On", "Off", 435, 3180, 600},
+    {"fra_hdcp_output", "HDCP Output", "lab_hdcp_output", "OUT A     OUT B     OUT C    OUT D", "Follow Input",
+     "Follow Output", 3690, 4365, 1380},
+};
+constexpr int frame_h = 1560, upper_y = 780, lower_y = 1140, row_h = 300;
+
 }  // namespace
 
 FrmHdcp::FrmHdcp(Context& c, Hdcp& main, QWidget* owner)
@@ -44,88 +62,64 @@ FrmHdcp::FrmHdcp(Context& c, Hdcp& main, QWidget* owner)
 }
 
 void FrmHdcp::build() {
-    QFont arial = design_font(QStringLiteral("Arial"), 9);
-    setFont(arial);
+    setFont(layout_font(QStringLiteral("Arial"), 9));
+    cmd_refresh = add_refresh_button(30, 45, 345, 1485, [this] { cmd_refresh_Click(); });
+    build_half(0);
+    build_half(1);
+}
 
-    cmd_refresh = new ColorButton(this);
-    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
-    cmd_refresh->setGeometry(px(30), px(45), px(345), px(1485));
-    cmd_refresh->set_picture(pictures::vertical_refresh());
-    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
-    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+void FrmHdcp::build_half(int h) {
+    const HalfLook& half = kHalves[h];
+    const int head_x = px(half.head_x), width = px(half.width);
+    auto* fra = new QGroupBox(QString::fromLatin1(half.caption), this);
+    fra->setObjectName(QString::fromLatin1(half.frame_name));
+    fra->setGeometry(px(half.left), 0, width, px(frame_h));
+    (h == 0 ? fra_hdcp_input : fra_hdcp_output) = fra;
 
-    // The two halves: input part, output part. Row heads sit left of the
-    // columns; the single column-head caption runs above them.
-    struct Half {
-        QGroupBox** frame;
-        const char* frame_name;
-        const char* caption;
-        std::array<QLabel*, 3>* labels;
-        const char* label_name;
-        QString heads;
-        const char* upper;
-        const char* lower;
-        QRect geometry;
-        int head_x;
+    std::array<QLabel*, 3>& labels = h == 0 ? lab_hdcp_input : lab_hdcp_output;
+    auto make_label = [&](int index, const char* text, QRect r) {
+        auto* l = new QLabel(QString::fromLatin1(text), fra);
+        l->setObjectName(QStringLiteral("%1(%2)").arg(QString::fromLatin1(half.label_name)).arg(index));
+        l->setGeometry(r);
+        labels[index] = l;
+        return l;
     };
-    Half halves[2] = {
-        {&fra_hdcp_input, "fra_hdcp_input", "HDCP Input", &lab_hdcp_input, "lab_hdcp_input",
-         QStringLiteral("IN1      IN2      IN3      IN4"), "On", "Off", QRect(px(435), 0, px(3180), px(1560)),
-         px(600)},
-        {&fra_hdcp_output, "fra_hdcp_output", "HDCP Output", &lab_hdcp_output, "lab_hdcp_output",
-         QStringLiteral("OUT A     OUT B     OUT C    OUT D"), "Follow Input", "Follow Output",
-         QRect(px(3690), 0, px(4365), px(1560)), px(1380)},
-    };
-    const int upper_y = px(780), lower_y = px(1140), row_h = px(300);
-    for (int h = 0; h < 2; ++h) {
-        Half& half = halves[h];
-        auto* fra = new QGroupBox(QString::fromLatin1(half.caption), this);
-        fra->setObjectName(QString::fromLatin1(half.frame_name));
-        fra->setGeometry(half.geometry);
-        *half.frame = fra;
+    QLabel* heads = make_label(0, half.heads, QRect(head_x, px(390), width - head_x - px(60), px(285)));
+    make_label(1, half.upper, QRect(px(90), px(upper_y), head_x - px(90), px(row_h)));
+    make_label(2, half.lower, QRect(px(90), px(lower_y), head_x - px(90), px(row_h)));
 
-        auto make_label = [&](int index, const QString& text, QRect r) {
-            auto* l = new QLabel(text, fra);
-            l->setObjectName(QStringLiteral("%1(%2)").arg(QString::fromLatin1(half.label_name)).arg(index));
-            l->setGeometry(r);
-            (*half.labels)[index] = l;
-            return l;
-        };
-        QLabel* heads = make_label(0, half.heads, QRect(half.head_x, px(390), half.geometry.width() - half.head_x - px(60), px(285)));
-        make_label(1, QString::fromLatin1(half.upper), QRect(px(90), upper_y, half.head_x - px(90), row_h));
-        make_label(2, QString::fromLatin1(half.lower), QRect(px(90), lower_y, half.head_x - px(90), row_h));
+    const QList<int> centres = word_centres(heads);
+    for (int col = 0; col < 4; ++col)
+        build_pair(fra, h, col, col < centres.size() ? centres[col] : head_x + col * px(600));
+}
 
-        const QList<int> centres = word_centres(heads);
-        for (int col = 0; col < 4; ++col) {
-            // Inputs use fra_i(0..3) left to right; the outputs fra_i(7..4).
-            const int frame_index = h == 0 ? col : 7 - col;
-            auto* pair = new QGroupBox(fra);
-            pair->setObjectName(QStringLiteral("fra_i(%1)").arg(frame_index));
-            pair->setFlat(true);
-            pair->setStyleSheet(QStringLiteral("QGroupBox { border: 0; margin: 0; padding: 0; }"));
-            const int w = px(300);
-            const int cx = col < centres.size() ? centres[col] : half.head_x + col * px(600);
-            pair->setGeometry(cx - w / 2, upper_y, w, lower_y - upper_y + row_h);
-            fra_i[frame_index] = pair;
+void FrmHdcp::build_pair(QGroupBox* frame, int h, int col, int centre_x) {
+    // Inputs use fra_i(0..3) left to right; the outputs fra_i(7..4).
+    const int frame_index = h == 0 ? col : 7 - col;
+    auto* pair = new QGroupBox(frame);
+    pair->setObjectName(QStringLiteral("fra_i(%1)").arg(frame_index));
+    pair->setFlat(true);
+    pair->setStyleSheet(QStringLiteral("QGroupBox { border: 0; margin: 0; padding: 0; }"));
+    const int w = px(300), upper = px(upper_y), lower = px(lower_y), height = px(row_h);
+    pair->setGeometry(centre_x - w / 2, upper, w, lower - upper + height);
+    fra_i[frame_index] = pair;
 
-            auto& opts = h == 0 ? in_[col] : out_[col];
-            for (int index = 0; index < 2; ++index) {
-                auto* o = new QRadioButton(pair);
-                o->setObjectName(QStringLiteral("%1%2(%3)")
-                                     .arg(h == 0 ? QStringLiteral("opt_hdcp_in") : QStringLiteral("opt_hdcp_out"))
-                                     .arg(col + 1)
-                                     .arg(index));
-                // A bare indicator, centred in its column.
-                const int iw = o->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, o) + 2;
-                o->setGeometry((w - iw) / 2, index == 0 ? 0 : lower_y - upper_y, iw, row_h);
-                opts[index] = o;
-                const int n = col + 1;
-                if (h == 0)
-                    QObject::connect(o, &QRadioButton::clicked, this, [this, n, index] { opt_hdcp_in_Click(n, index); });
-                else
-                    QObject::connect(o, &QRadioButton::clicked, this, [this, n, index] { opt_hdcp_out_Click(n, index); });
-            }
-        }
+    auto& opts = h == 0 ? in_[col] : out_[col];
+    const int n = col + 1;
+    for (int index = 0; index < 2; ++index) {
+        auto* o = new QRadioButton(pair);
+        o->setObjectName(QStringLiteral("%1%2(%3)")
+                             .arg(h == 0 ? QStringLiteral("opt_hdcp_in") : QStringLiteral("opt_hdcp_out"))
+                             .arg(n)
+                             .arg(index));
+        // A bare indicator, centred in its column.
+        const int iw = o->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, o) + 2;
+        o->setGeometry((w - iw) / 2, index == 0 ? 0 : lower - upper, iw, height);
+        opts[index] = o;
+        if (h == 0)
+            QObject::connect(o, &QRadioButton::clicked, this, [this, n, index] { opt_hdcp_in_Click(n, index); });
+        else
+            QObject::connect(o, &QRadioButton::clicked, this, [this, n, index] { opt_hdcp_out_Click(n, index); });
     }
 }
 

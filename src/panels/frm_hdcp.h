@@ -3,7 +3,7 @@
 // output. Its controls call the main-window routines of Hdcp; the HPI/HPO
 // replies fill it through Hdcp while it is open.
 
-#include "main_window/context.h"
+#include "context/context.h"
 #include "panels/panel_window.h"
 
 #include <QGroupBox>
@@ -41,6 +41,8 @@ public:
 
 private:
     void build();
+    void build_half(int h);  // 0 inputs, 1 outputs
+    void build_pair(QGroupBox* frame, int h, int col, int centre_x);
     Context& c_;
     Hdcp& main_;
     std::array<std::array<QRadioButton*, 2>, 4> in_{};

@@ -2,7 +2,7 @@
 // frm_keypad, the "Keyboard" window: a picture of the key layout; the keys
 // pressed while it has the focus go to Keypad::Form_KeyDown.
 
-#include "main_window/context.h"
+#include "context/context.h"
 #include "panels/panel_window.h"
 
 namespace tavrin {

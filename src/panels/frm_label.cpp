@@ -2,14 +2,14 @@
 
 #include "panels/labels.h"
 #include "widgets/fonts.h"
-#include "widgets/pictures.h"
 
 #include <QKeyEvent>
 
 namespace tavrin {
 
+using twips::px;
+
 namespace {
-int px(int twips) { return FrmMain::px(twips); }
 bool is_control(QChar ch) { return ch.category() == QChar::Other_Control; }
 }  // namespace
 
@@ -22,15 +22,10 @@ FrmLabel::FrmLabel(Context& c, Labels& main, QWidget* owner)
 }
 
 void FrmLabel::build() {
-    setFont(design_font(QStringLiteral("Arial"), 9));
-    QFont verdana = design_font(QStringLiteral("Verdana"), 9);
+    setFont(layout_font(QStringLiteral("Arial"), 9));
+    QFont verdana = layout_font(QStringLiteral("Verdana"), 9);
 
-    cmd_refresh = new ColorButton(this);
-    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
-    cmd_refresh->setGeometry(px(30), px(60), px(405), px(1995));
-    cmd_refresh->set_picture(pictures::vertical_refresh());
-    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
-    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+    cmd_refresh = add_refresh_button(30, 60, 405, 1995, [this] { cmd_refresh_Click(); });
 
     const struct {
         int index;
@@ -53,8 +48,8 @@ void FrmLabel::build() {
         const int top = px(525 + i * 390);
         auto* shape = new ShapeWidget(ShapeWidget::Kind::Rect, this);
         shape->setObjectName(QStringLiteral("sha_lab_in(%1)").arg(i));
-        shape->set_fill(QColor(0xB0, 0xB0, 0xB0));
-        shape->set_border(QColor(0x70, 0x70, 0x70));
+        shape->set_fill(colors::unlit);
+        shape->set_border(colors::lamp_border);
         shape->setGeometry(px(540), top, px(315), px(315));
         sha_lab_in[i] = shape;
 
@@ -67,7 +62,7 @@ void FrmLabel::build() {
 
         auto* box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txt_lab_in(%1)").arg(i + 1));
-        box->setFont(design_font(QStringLiteral("Courier New"), 9));
+        box->setFont(layout_font(QStringLiteral("Courier New"), 9));
         box->setMaxLength(12);  // all the device keeps; a longer line is refused as a whole
         box->setGeometry(px(930), top - px(15), px(1695), px(345));
         box->installEventFilter(this);

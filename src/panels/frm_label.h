@@ -2,7 +2,7 @@
 // frm_label, the "Input Labels" window: the device's label display switch and
 // the names of the four inputs. Enter in a label box sends that label.
 
-#include "main_window/context.h"
+#include "context/context.h"
 #include "panels/panel_window.h"
 
 #include <QLabel>

@@ -2,13 +2,10 @@
 
 #include "panels/pip.h"
 #include "widgets/fonts.h"
-#include "widgets/pictures.h"
 
 namespace tavrin {
 
-namespace {
-int px(int twips) { return FrmMain::px(twips); }
-}  // namespace
+using twips::px;
 
 FrmPip::FrmPip(Context& c, Pip& main, QWidget* owner)
     : PanelWindow(owner, QStringLiteral("frm_pip"), QStringLiteral("DUAL PiP"), px(client_w_twips), px(client_h_twips)),
@@ -18,73 +15,73 @@ FrmPip::FrmPip(Context& c, Pip& main, QWidget* owner)
 }
 
 void FrmPip::build() {
-    setFont(design_font(QStringLiteral("Arial"), 9));
+    setFont(layout_font(QStringLiteral("Arial"), 9));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colors::neutral);
     setPalette(pal);
-    const QFont verdana = design_font(QStringLiteral("Verdana"), 8);
-    QFont bold_verdana = design_font(QStringLiteral("Verdana"), 9);
+    cmd_refresh = add_refresh_button(30, 60, 345, 1665, [this] { cmd_refresh_Click(); });
+    build_inset(1);
+    build_inset(2);
+}
+
+void FrmPip::build_inset(int inset) {
+    const QString ab = inset == 1 ? QStringLiteral("a") : QStringLiteral("b");
+    const int left = px(inset == 1 ? 480 : 1920);
+    const int width = px(1335);
+    QFont bold_verdana = layout_font(QStringLiteral("Verdana"), 9);
     bold_verdana.setBold(true);
 
-    cmd_refresh = new ColorButton(this);
-    cmd_refresh->setObjectName(QStringLiteral("cmd_refresh"));
-    cmd_refresh->setGeometry(px(30), px(60), px(345), px(1665));
-    cmd_refresh->set_picture(pictures::vertical_refresh());
-    cmd_refresh->setToolTip(QStringLiteral("Refresh"));
-    QObject::connect(cmd_refresh, &QPushButton::clicked, this, [this] { cmd_refresh_Click(); });
+    auto* head = new QLabel(inset == 1 ? QStringLiteral("PiP A") : QStringLiteral("PiP B"), this);
+    head->setObjectName(QStringLiteral("lab_") + ab);
+    head->setFont(bold_verdana);
+    head->setAlignment(Qt::AlignCenter);
+    head->setGeometry(left, px(45), width, px(270));
 
-    for (int inset = 1; inset <= 2; ++inset) {
-        const QString ab = inset == 1 ? QStringLiteral("a") : QStringLiteral("b");
-        const int left = px(inset == 1 ? 480 : 1920);
-        const int width = px(1335);
+    auto* swap = new ColorButton(this);
+    swap->setText(QStringLiteral("SWAP"));
+    swap->setObjectName(QStringLiteral("cmd_%1_swap").arg(ab));
+    swap->setFont(layout_font(QStringLiteral("Verdana"), 8));
+    swap->setGeometry(left + px(120), px(330), width - px(240), px(330));
 
-        auto* head = new QLabel(inset == 1 ? QStringLiteral("PiP A") : QStringLiteral("PiP B"), this);
-        head->setObjectName(QStringLiteral("lab_") + ab);
-        head->setFont(bold_verdana);
-        head->setAlignment(Qt::AlignCenter);
-        head->setGeometry(left, px(45), width, px(270));
+    auto* list = new QComboBox(this);
+    list->setObjectName(QStringLiteral("cbo_%1_size").arg(ab));
+    list->setGeometry(left + px(60), px(720), width - px(120), px(330));
+    wheel_only_with_focus(list);
 
-        auto* swap = new ColorButton(this);
-        swap->setText(QStringLiteral("SWAP"));
-        swap->setObjectName(QStringLiteral("cmd_%1_swap").arg(ab));
-        swap->setFont(verdana);
-        swap->setGeometry(left + px(120), px(330), width - px(240), px(330));
+    if (inset == 1) {
+        lab_a = head, cmd_a_swap = swap, cbo_a_size = list;
+        QObject::connect(swap, &QPushButton::clicked, this, [this] { cmd_a_swap_Click(); });
+        QObject::connect(list, &QComboBox::activated, this, [this] { cbo_a_size_Click(); });
+    } else {
+        lab_b = head, cmd_b_swap = swap, cbo_b_size = list;
+        QObject::connect(swap, &QPushButton::clicked, this, [this] { cmd_b_swap_Click(); });
+        QObject::connect(list, &QComboBox::activated, this, [this] { cbo_b_size_Click(); });
+    }
+    build_corners(inset, left, width);
+}
 
-        auto* list = new QComboBox(this);
-        list->setObjectName(QStringLiteral("cbo_%1_size").arg(ab));
-        list->setGeometry(left + px(60), px(720), width - px(120), px(330));
-        wheel_only_with_focus(list);
-
-        // The picture outline with its four corners.
-        const int bw = px(315), bh = px(225), gap = px(120);
-        const int block_w = 2 * bw + gap, block_h = 2 * bh + px(60);
-        const int bx = left + (width - block_w) / 2, by = px(1140);
-        auto* outline = new ShapeWidget(ShapeWidget::Kind::Outline, this);
-        outline->setObjectName(QStringLiteral("sha_") + ab);
-        outline->set_border(colors::black);
-        outline->setGeometry(bx - px(60), by - px(45), block_w + px(120), block_h + px(60));
-        const QPoint corners[4] = {{bx, by}, {bx + bw + gap, by}, {bx + bw + gap, by + bh + px(60)}, {bx, by + bh + px(60)}};
-        std::array<ColorButton*, 4>& pos_buttons = inset == 1 ? cmd_a_pos : cmd_b_pos;
-        for (int k = 0; k < 4; ++k) {
-            auto* b = new ColorButton(this);
-            b->setObjectName(QStringLiteral("cmd_%1_pos(%2)").arg(ab).arg(k));
-            b->setGeometry(QRect(corners[k], QSize(bw, bh)));
-            b->set_back_color(colors::neutral);
-            pos_buttons[k] = b;
-            if (inset == 1) QObject::connect(b, &QPushButton::clicked, this, [this, k] { cmd_a_pos_Click(k); });
-            else QObject::connect(b, &QPushButton::clicked, this, [this, k] { cmd_b_pos_Click(k); });
-        }
-
-        if (inset == 1) {
-            lab_a = head, cmd_a_swap = swap, cbo_a_size = list, sha_a = outline;
-            QObject::connect(swap, &QPushButton::clicked, this, [this] { cmd_a_swap_Click(); });
-            QObject::connect(list, &QComboBox::activated, this, [this] { cbo_a_size_Click(); });
-        } else {
-            lab_b = head, cmd_b_swap = swap, cbo_b_size = list, sha_b = outline;
-            QObject::connect(swap, &QPushButton::clicked, this, [this] { cmd_b_swap_Click(); });
-            QObject::connect(list, &QComboBox::activated, this, [this] { cbo_b_size_Click(); });
-        }
+void FrmPip::build_corners(int inset, int left, int width) {
+    // The picture outline with its four corners.
+    const QString ab = inset == 1 ? QStringLiteral("a") : QStringLiteral("b");
+    const int bw = px(315), bh = px(225), gap = px(120);
+    const int block_w = 2 * bw + gap, block_h = 2 * bh + px(60);
+    const int bx = left + (width - block_w) / 2, by = px(1140);
+    auto* outline = new ShapeWidget(ShapeWidget::Kind::Outline, this);
+    outline->setObjectName(QStringLiteral("sha_") + ab);
+    outline->set_border(colors::black);
+    outline->setGeometry(bx - px(60), by - px(45), block_w + px(120), block_h + px(60));
+    (inset == 1 ? sha_a : sha_b) = outline;
+    const QPoint corners[4] = {{bx, by}, {bx + bw + gap, by}, {bx + bw + gap, by + bh + px(60)}, {bx, by + bh + px(60)}};
+    std::array<ColorButton*, 4>& pos_buttons = inset == 1 ? cmd_a_pos : cmd_b_pos;
+    for (int k = 0; k < 4; ++k) {
+        auto* b = new ColorButton(this);
+        b->setObjectName(QStringLiteral("cmd_%1_pos(%2)").arg(ab).arg(k));
+        b->setGeometry(QRect(corners[k], QSize(bw, bh)));
+        b->set_back_color(colors::neutral);
+        pos_buttons[k] = b;
+        if (inset == 1) QObject::connect(b, &QPushButton::clicked, this, [this, k] { cmd_a_pos_Click(k); });
+        else QObject::connect(b, &QPushButton::clicked, this, [this, k] { cmd_b_pos_Click(k); });
     }
 }
 
@@ -105,7 +102,7 @@ void FrmPip::Form_Load() {
 
 void FrmPip::cmd_refresh_Click() {
     InUse in_use(*this);
-    if (c_.st.cur_mode == 2 && c_.st.dual_kind == 2) main_.dual_pip_refresh();
+    if (c_.st.cur_mode == DisplayMode::dual && c_.st.dual_kind == DualKind::pip) main_.dual_pip_refresh();
 }
 
 void FrmPip::cmd_a_pos_Click(int index) {

@@ -1,7 +1,7 @@
 #pragma once
 // frm_pip, the "DUAL PiP" window: corner, size and swap of the two insets.
 
-#include "main_window/context.h"
+#include "context/context.h"
 #include "panels/panel_window.h"
 
 #include <QComboBox>
@@ -48,6 +48,8 @@ public:
 
 private:
     void build();
+    void build_inset(int inset);
+    void build_corners(int inset, int left, int width);
     void size_click(QComboBox* list, int inset);
     Context& c_;
     Pip& main_;

@@ -1,55 +1,34 @@
 #include "panels/hdcp.h"
 
+#include "link/query_chain.h"
+#include "link/reply_text.h"
 #include "panels/frm_hdcp.h"
 
 #include <QAbstractButton>
 
 namespace tavrin {
 
-Hdcp::Hdcp(Context& c) : c_(c) {
+Hdcp::Hdcp(Context& c) : c_(c), win_(c.st.hdcp_open) {
     c_.link.register_handler(QStringLiteral("HPI"), [this] { on_reply_HPI(); });
     c_.link.register_handler(QStringLiteral("HPO"), [this] { on_reply_HPO(); });
     auto* button = qobject_cast<QAbstractButton*>(c_.w.control(QStringLiteral("cmd_hdcp")));
     QObject::connect(button, &QAbstractButton::clicked, button, [this] { cmd_hdcp_Click(); });
 }
 
-Hdcp::~Hdcp() { delete win_.data(); }
+Hdcp::~Hdcp() = default;
 
 void Hdcp::cmd_hdcp_Click() {
-    if (c_.st.hdcp_open) close_window();
-    else open_window();
+    win_.toggle([this] { return new FrmHdcp(c_, *this, &c_.w); });
 }
 
-void Hdcp::open_window() {
-    // Every opening starts from a fresh window.
-    auto* w = new FrmHdcp(c_, *this, &c_.w);
-    win_ = w;
-    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
-        // Form_Unload
-        if (win_ == w) {
-            c_.st.hdcp_open = false;
-            win_ = nullptr;
-        }
-        w->retire();
-    });
-    w->Form_Load();
-}
-
-void Hdcp::close_window() {
-    if (win_) win_->close();
-    c_.st.hdcp_open = false;
-}
+void Hdcp::close_window() { win_.close(); }
 
 void Hdcp::hdcp_in_out_set(const QString& hdcp_str) { c_.link.tx_cmd(hdcp_str); }
 
 void Hdcp::hdcp_refresh() {
-    static const char* const queries[] = {"HPI991", "HPI992", "HPI993", "HPI994",
-                                          "HPO991", "HPO992", "HPO993", "HPO994"};
-    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
-    for (int i = 1; i < 8; ++i) {
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
-    }
+    send_queries(c_.link, {QStringLiteral("HPI991"), QStringLiteral("HPI992"), QStringLiteral("HPI993"),
+                           QStringLiteral("HPI994"), QStringLiteral("HPO991"), QStringLiteral("HPO992"),
+                           QStringLiteral("HPO993"), QStringLiteral("HPO994")});
 }
 
 void Hdcp::on_reply_HPI() { on_reply(true); }
@@ -59,18 +38,17 @@ void Hdcp::on_reply_HPO() { on_reply(false); }
 void Hdcp::on_reply(bool input) {
     if (!c_.st.hdcp_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int n = reply.size() >= 5 ? digit_value(reply[4]) : 0;
     const int s = last_digit(reply);
     // Only 0 and 1 name an option of the pair; other values change nothing.
-    if (win_ && n >= 1 && n <= 4 && (s == 0 || s == 1)) {
-        QRadioButton* o = input ? win_->opt_hdcp_in(n, s) : win_->opt_hdcp_out(n, s);
+    if (FrmHdcp* win = win_.window(); win && n >= 1 && n <= 4 && (s == 0 || s == 1)) {
+        QRadioButton* o = input ? win->opt_hdcp_in(n, s) : win->opt_hdcp_out(n, s);
         o->setChecked(true);
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
-FrmHdcp* Hdcp::window() const { return win_.data(); }
+FrmHdcp* Hdcp::window() const { return win_.window(); }
 
 }  // namespace tavrin

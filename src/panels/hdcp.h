@@ -1,9 +1,8 @@
 #pragma once
 // The "HDCP" window and the main-window routines and replies that serve it.
 
-#include "main_window/context.h"
-
-#include <QPointer>
+#include "context/context.h"
+#include "panels/panel_window.h"
 
 namespace tavrin {
 
@@ -24,10 +23,9 @@ public:
     FrmHdcp* window() const;
 
 private:
-    void open_window();
     void on_reply(bool input);
     Context& c_;
-    QPointer<FrmHdcp> win_;
+    WindowSlot<FrmHdcp> win_;
 };
 
 }  // namespace tavrin

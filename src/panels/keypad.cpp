@@ -114,36 +114,18 @@ bool Keypad::pauses_after(KeyAction a) {
 }
 
 Keypad::Keypad(Context& c, DisplayModes& modes, RoutingMap& map, Power& power, Audio& audio)
-    : c_(c), modes_(modes), map_(map), power_(power), audio_(audio) {
+    : c_(c), modes_(modes), map_(map), power_(power), audio_(audio), win_(c.st.keypad_open) {
     auto* button = qobject_cast<QAbstractButton*>(c_.w.control(QStringLiteral("cmd_keypad")));
     QObject::connect(button, &QAbstractButton::clicked, button, [this] { cmd_keypad_Click(); });
 }
 
-Keypad::~Keypad() { delete win_.data(); }
+Keypad::~Keypad() = default;
 
 void Keypad::cmd_keypad_Click() {
-    if (c_.st.keypad_open) close_window();
-    else open_window();
+    win_.toggle([this] { return new FrmKeypad(c_, *this, &c_.w); });
 }
 
-void Keypad::open_window() {
-    auto* w = new FrmKeypad(c_, *this, &c_.w);
-    win_ = w;
-    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
-        // Form_Unload
-        if (win_ == w) {
-            c_.st.keypad_open = false;
-            win_ = nullptr;
-        }
-        w->retire();
-    });
-    w->Form_Load();
-}
-
-void Keypad::close_window() {
-    if (win_) win_->close();
-    c_.st.keypad_open = false;
-}
+void Keypad::close_window() { win_.close(); }
 
 bool Keypad::Form_KeyDown(const QKeyEvent& e) {
     const KeyAction a = key_action(e.key(), e.modifiers(), e.nativeScanCode(), native_scan_codes());
@@ -195,6 +177,6 @@ void Keypad::perform(KeyAction a) {
     if (pauses_after(a)) c_.link.Delay(0.05f);
 }
 
-FrmKeypad* Keypad::window() const { return win_.data(); }
+FrmKeypad* Keypad::window() const { return win_.window(); }
 
 }  // namespace tavrin

@@ -1,9 +1,9 @@
 #pragma once
 // The "Keyboard" window: keys drive modes, outputs, inputs, menu keys, lock, mute.
 
-#include "main_window/context.h"
+#include "context/context.h"
+#include "panels/panel_window.h"
 
-#include <QPointer>
 #include <Qt>
 
 class QKeyEvent;
@@ -58,13 +58,12 @@ public:
     FrmKeypad* window() const;
 
 private:
-    void open_window();
     Context& c_;
     DisplayModes& modes_;
     RoutingMap& map_;
     Power& power_;
     Audio& audio_;
-    QPointer<FrmKeypad> win_;
+    WindowSlot<FrmKeypad> win_;
 };
 
 }  // namespace tavrin

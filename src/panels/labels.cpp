@@ -1,94 +1,71 @@
 #include "panels/labels.h"
 
+#include "link/query_chain.h"
+#include "link/reply_text.h"
 #include "panels/frm_label.h"
 
 namespace tavrin {
 
-Labels::Labels(Context& c) : c_(c) {
+Labels::Labels(Context& c)
+    : c_(c),
+      lamp_{c.w.ctl<ShapeWidget>(QStringLiteral("sha_lab_in")), c.w.control(QStringLiteral("lab_lab_input"))},
+      win_(c.st.label_open) {
     c_.link.register_handler(QStringLiteral("LAB"), [this] { on_reply_LAB(); });
     c_.link.register_handler(QStringLiteral("LAI"), [this] { on_reply_LAI(); });
     auto* label = c_.w.ctl<ClickLabel>(QStringLiteral("lab_lab_input"));
     QObject::connect(label, &ClickLabel::clicked, label, [this] { lab_lab_input_Click(); });
 }
 
-Labels::~Labels() { delete win_.data(); }
-
-void Labels::set_lamp(const QColor& fill, bool indicator_enabled) {
-    c_.w.ctl<ShapeWidget>(QStringLiteral("sha_lab_in"))->set_fill(fill);
-    c_.w.control(QStringLiteral("lab_lab_input"))->setEnabled(indicator_enabled);
-}
+Labels::~Labels() = default;
 
 void Labels::lab_lab_input_Click() {
     // The lamp stays red, and the indicator takes no clicks, while the
     // window opens with its five queries or closes.
-    set_lamp(colors::red, false);
+    lamp_.set(colors::red, false);
     c_.platform.pump();
-    if (c_.st.label_open) {
+    if (win_.is_open()) {
         close_window();
-        set_lamp(colors::idle_lamp, true);
+        lamp_.set(colors::idle_lamp, true);
         c_.platform.pump();
     } else {
-        open_window();
-        set_lamp(colors::idle_lamp, true);
+        win_.open(new FrmLabel(c_, *this, &c_.w));
+        lamp_.set(colors::idle_lamp, true);
     }
 }
 
-void Labels::open_window() {
-    auto* w = new FrmLabel(c_, *this, &c_.w);
-    win_ = w;
-    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
-        // Form_Unload
-        if (win_ == w) {
-            c_.st.label_open = false;
-            win_ = nullptr;
-        }
-        w->retire();
-    });
-    w->Form_Load();
-}
-
-void Labels::close_window() {
-    if (win_) win_->close();
-    c_.st.label_open = false;
-}
+void Labels::close_window() { win_.close(); }
 
 void Labels::label_in_set(const QString& lab_in_str) { c_.link.tx_cmd(lab_in_str); }
 
 void Labels::label_in_refresh() {
-    static const char* const queries[] = {"LAB999", "LAI991", "LAI992", "LAI993", "LAI994"};
-    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
-    for (int i = 1; i < 5; ++i) {
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
-    }
+    send_queries(c_.link, {QStringLiteral("LAB999"), QStringLiteral("LAI991"), QStringLiteral("LAI992"),
+                           QStringLiteral("LAI993"), QStringLiteral("LAI994")});
 }
 
 void Labels::on_reply_LAB() {
     if (!c_.st.label_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int s = last_digit(reply);
     // Only 0 (OFF) and 1 (ON) name an option.
-    if (win_ && (s == 0 || s == 1)) {
-        win_->opt_on_off(s)->setChecked(true);
+    if (win_.window() && (s == 0 || s == 1)) {
+        win_.window()->opt_on_off(s)->setChecked(true);
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
 void Labels::on_reply_LAI() {
     if (!c_.st.label_open) return;
     const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     const int n = reply.size() >= 4 ? digit_value(reply[3]) : 0;
-    if (win_ && n >= 1 && n <= 4) {
+    if (win_.window() && n >= 1 && n <= 4) {
         // Characters 5 to 16; the device's trailing blanks stay.
-        win_->txt_lab_in(n)->setText(reply.mid(4, 12));
+        win_.window()->txt_lab_in(n)->setText(reply.mid(4, 12));
         c_.platform.pump();
     }
-    c_.st.cmd_enable = true;
 }
 
-FrmLabel* Labels::window() const { return win_.data(); }
+FrmLabel* Labels::window() const { return win_.window(); }
 
 }  // namespace tavrin

@@ -1,9 +1,8 @@
 #pragma once
 // The "Input Labels" window and the main-window routines and replies that serve it.
 
-#include "main_window/context.h"
-
-#include <QPointer>
+#include "context/context.h"
+#include "panels/panel_window.h"
 
 namespace tavrin {
 
@@ -24,10 +23,9 @@ public:
     FrmLabel* window() const;
 
 private:
-    void open_window();
-    void set_lamp(const QColor& fill, bool indicator_enabled);
     Context& c_;
-    QPointer<FrmLabel> win_;
+    OpenerLamp lamp_;
+    WindowSlot<FrmLabel> win_;
 };
 
 }  // namespace tavrin

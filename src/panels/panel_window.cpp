@@ -1,5 +1,9 @@
 #include "panels/panel_window.h"
 
+#include "widgets/control_window.h"
+#include "widgets/pictures.h"
+#include "widgets/controls.h"
+
 #include <QCloseEvent>
 #include <QScreen>
 
@@ -46,6 +50,18 @@ void PanelWindow::place_frame_at(int left, int top) {
     move(left, top);
 }
 
+ColorButton* PanelWindow::add_refresh_button(int left, int top, int width, int height,
+                                             std::function<void()> on_click) {
+    using twips::px;
+    auto* b = new ColorButton(this);
+    b->setObjectName(QStringLiteral("cmd_refresh"));
+    b->setGeometry(px(left), px(top), px(width), px(height));
+    b->set_picture(pictures::vertical_refresh());
+    b->setToolTip(QStringLiteral("Refresh"));
+    QObject::connect(b, &QPushButton::clicked, this, std::move(on_click));
+    return b;
+}
+
 void PanelWindow::retire() {
     retired_ = true;
     hide();
@@ -57,6 +73,11 @@ void PanelWindow::closeEvent(QCloseEvent* e) {
     if (unload_sent_) return;
     unload_sent_ = true;
     emit unloaded();
+}
+
+void OpenerLamp::set(const QColor& fill, bool clickable) {
+    lamp->set_fill(fill);
+    letter->setEnabled(clickable);
 }
 
 PanelWindow::InUse::InUse(PanelWindow& w) : w_(w) { ++w_.in_use_; }

@@ -1,10 +1,15 @@
 #include "panels/pip.h"
 
+#include "link/query_chain.h"
+#include "link/reply_text.h"
 #include "panels/frm_pip.h"
 
 namespace tavrin {
 
-Pip::Pip(Context& c) : c_(c) {
+Pip::Pip(Context& c)
+    : c_(c),
+      lamp_{c.w.ctl<ShapeWidget>(QStringLiteral("sha_pip")), c.w.control(QStringLiteral("lab_pip"))},
+      win_(c.st.pip_open) {
     c_.link.register_handler(QStringLiteral("PPO"), [this] { on_reply_PPO(); });
     c_.link.register_handler(QStringLiteral("PSZ"), [this] { on_reply_PSZ(); });
     c_.link.register_handler(QStringLiteral("PSW"), [this] { on_reply_PSW(); });
@@ -12,81 +17,51 @@ Pip::Pip(Context& c) : c_(c) {
     QObject::connect(label, &ClickLabel::clicked, label, [this] { lab_pip_Click(); });
 }
 
-Pip::~Pip() { delete win_.data(); }
-
-void Pip::set_lamp(const QColor& fill, bool indicator_enabled) {
-    c_.w.ctl<ShapeWidget>(QStringLiteral("sha_pip"))->set_fill(fill);
-    c_.w.control(QStringLiteral("lab_pip"))->setEnabled(indicator_enabled);
-}
+Pip::~Pip() = default;
 
 void Pip::lab_pip_Click() {
-    set_lamp(colors::red, false);
+    lamp_.set(colors::red, false);
     c_.platform.pump();
-    if (c_.st.pip_open) close_window();
-    else open_window();
-    set_lamp(colors::idle_lamp, true);
+    win_.toggle([this] { return new FrmPip(c_, *this, &c_.w); });
+    lamp_.set(colors::idle_lamp, true);
     c_.platform.pump();
 }
 
-void Pip::open_window() {
-    auto* w = new FrmPip(c_, *this, &c_.w);
-    win_ = w;
-    QObject::connect(w, &PanelWindow::unloaded, w, [this, w] {
-        // Form_Unload
-        if (win_ == w) {
-            c_.st.pip_open = false;
-            win_ = nullptr;
-        }
-        w->retire();
-    });
-    w->Form_Load();
-}
-
-void Pip::close_window() {
-    if (win_) win_->close();
-    c_.st.pip_open = false;
-}
+void Pip::close_window() { win_.close(); }
 
 void Pip::dual_pip_set(const QString& pip_str) { c_.link.tx_cmd(pip_str); }
 
 void Pip::dual_pip_refresh() {
-    static const char* const queries[] = {"PPO991", "PPO992", "PSZ991", "PSZ992"};
-    c_.link.tx_cmd(QString::fromLatin1(queries[0]));
-    for (int i = 1; i < 4; ++i) {
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QString::fromLatin1(queries[i]));
-    }
+    send_queries(c_.link, {QStringLiteral("PPO991"), QStringLiteral("PPO992"), QStringLiteral("PSZ991"),
+                           QStringLiteral("PSZ992")});
+}
+
+void Pip::inset_reply(const std::function<void(FrmPip&, int, int)>& apply) {
+    if (!c_.st.pip_open) return;
+    const QString reply = c_.link.reply();
+    HoldCommands hold(c_.st);
+    const int inset = reply.size() >= 5 ? digit_value(reply[4]) : 0;
+    const int value = last_digit(reply);
+    // A corner or size above 3 names no control; the shown one stays.
+    if (FrmPip* win = win_.window(); win && (inset == 1 || inset == 2) && value <= 3) apply(*win, inset, value);
 }
 
 void Pip::on_reply_PPO() {
-    if (!c_.st.pip_open) return;
-    const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
-    const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
-    const int p = last_digit(reply);
-    // A corner above 3 names no button; the shown position stays.
-    if (win_ && (w == 1 || w == 2) && p <= 3) {
-        for (int k = 0; k < 4; ++k) win_->pos(w, k)->set_back_color(colors::neutral);
-        win_->pos(w, p)->set_back_color(colors::selected);
-    }
-    c_.st.cmd_enable = true;
+    inset_reply([](FrmPip& win, int inset, int corner) {
+        for (int k = 0; k < 4; ++k) win.pos(inset, k)->set_back_color(colors::neutral);
+        win.pos(inset, corner)->set_back_color(colors::selected);
+    });
 }
 
 void Pip::on_reply_PSZ() {
-    if (!c_.st.pip_open) return;
-    const QString reply = c_.link.reply();
-    c_.st.cmd_enable = false;
-    const int w = reply.size() >= 5 ? digit_value(reply[4]) : 0;
-    const int z = last_digit(reply);
-    if (win_ && (w == 1 || w == 2) && z <= 3) {
-        win_->size_list(w)->setCurrentIndex(z);
+    inset_reply([this](FrmPip& win, int inset, int size) {
+        win.size_list(inset)->setCurrentIndex(size);
         c_.platform.pump();
-    }
-    c_.st.cmd_enable = true;
+    });
 }
 
 void Pip::on_reply_PSW() {}
 
-FrmPip* Pip::window() const { return win_.data(); }
+FrmPip* Pip::window() const { return win_.window(); }
 
 }  // namespace tavrin

@@ -1,9 +1,10 @@
 #pragma once
 // The "DUAL PiP" window and the main-window routines and replies that serve it.
 
-#include "main_window/context.h"
+#include "context/context.h"
+#include "panels/panel_window.h"
 
-#include <QPointer>
+#include <functional>
 
 namespace tavrin {
 
@@ -25,10 +26,12 @@ public:
     FrmPip* window() const;
 
 private:
-    void open_window();
-    void set_lamp(const QColor& fill, bool indicator_enabled);
+    // A PPO or PSZ reply, "PPO0" inset value: apply(window, inset, value)
+    // when both name something the window shows.
+    void inset_reply(const std::function<void(FrmPip&, int, int)>& apply);
     Context& c_;
-    QPointer<FrmPip> win_;
+    OpenerLamp lamp_;
+    WindowSlot<FrmPip> win_;
 };
 
 }  // namespace tavrin

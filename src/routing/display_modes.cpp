@@ -1,12 +1,34 @@
 #include "routing/display_modes.h"
 
 #include "device_controls/picture.h"
+#include "link/query_chain.h"
+#include "link/reply_text.h"
 #include "routing/routing_map.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
 
 namespace tavrin {
 
 namespace {
+
 const char* const kPicGroups[] = {"con", "bri", "sat", "hue"};
+
+// How the window shows each mode the device reports, MOD 1 to 5.
+const DisplayModes::ModeLook kLooks[5] = {
+    {DisplayMode::matrix, 0, {"A", "B", "C", "D"}, {"ALL", "", "", ""},
+     DisplayModes::AudioFrames::unchanged, {}, {}},
+    {DisplayMode::dual, DualKind::pop, {"AL", "AR", "BL", "BR"}, {"AL", "AR", "BL", "BR"},
+     DisplayModes::AudioFrames::dual, {"Left", "Right"}, {"fra_dual_a", "fra_dual_b"}},
+    {DisplayMode::tv_wall, 0, {"Wall", "", "", ""}, {"Out A", "Out B", "Out C", "Out D"},
+     DisplayModes::AudioFrames::unchanged, {}, {"fra_bezel"}},
+    {DisplayMode::dual, DualKind::pip, {"AM", "AS", "BM", "BS"}, {"AM", "AS", "BM", "BS"},
+     DisplayModes::AudioFrames::dual, {"Main", "Sub"}, {"fra_dual_a", "fra_dual_b"}},
+    {DisplayMode::quad, 0, {"Q1", "Q2", "Q3", "Q4"}, {"Q1", "Q2", "Q3", "Q4"},
+     DisplayModes::AudioFrames::quad, {}, {"fra_quad"}},
+};
+
 }  // namespace
 
 DisplayModes::DisplayModes(Context& c, RoutingMap& map, Picture& picture) : c_(c), map_(map), picture_(picture) {
@@ -46,16 +68,15 @@ void DisplayModes::cmd_mode_Click(int index) {
     for (int n = 0; n < 10 && !link.reply_done; ++n) link.Delay(0.5f);
 
     if (link.reply_done) {
-        if (index == 3) {
-            link.tx_cmd(QStringLiteral("OUT001"));
-            if (link.reply_done) link.tx_cmd(QStringLiteral("INP999"));
+        if (index == DisplayMode::tv_wall) {
+            send_queries(link, {QStringLiteral("OUT001"), QStringLiteral("INP999")});
         } else {
             map_.map_refresh();
         }
         if (link.reply_done) picture_.cmd_pic_refresh_Click();
         if (link.reply_done) link.tx_cmd(QStringLiteral("ASP999"));
     }
-    if (index != 3 && c_.st.cur_output >= 1 && c_.st.cur_output <= 4)
+    if (index != DisplayMode::tv_wall && c_.st.cur_output >= 1 && c_.st.cur_output <= 4)
         c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), c_.st.cur_output)->set_back_color(colors::selected);
     for (int i = 1; i <= 5; ++i) mode_button(i)->setEnabled(true);
 }
@@ -70,103 +91,63 @@ void DisplayModes::on_reply_MOD() {
     const int digit = last_digit(c_.link.reply());
     // A digit that names no mode leaves the panel as it is.
     if (digit < 1 || digit > 5) return;
+    const ModeLook& look = kLooks[digit - 1];
     PanelState& st = c_.st;
-    FrmMain& w = c_.w;
-    st.cur_mode = int16_t(digit);
+    st.cur_mode = look.cur_mode;
+    if (look.dual_kind != 0) st.dual_kind = look.dual_kind;
     for (int i = 1; i <= 5; ++i) mode_button(i)->set_back_color(colors::neutral);
     mode_button(digit)->set_back_color(colors::selected);
 
-    auto* dual_a = w.ctl<QGroupBox>(QStringLiteral("fra_dual_a"));
-    auto* dual_b = w.ctl<QGroupBox>(QStringLiteral("fra_dual_b"));
-    auto* quad = w.ctl<QGroupBox>(QStringLiteral("fra_quad"));
-    auto* bezel = w.ctl<QGroupBox>(QStringLiteral("fra_bezel"));
-    for (QGroupBox* f : {dual_a, dual_b, quad, bezel}) f->setEnabled(false);
-
+    for (const char* f : {"fra_dual_a", "fra_dual_b", "fra_quad", "fra_bezel"}) c_.w.control(QLatin1String(f))->setEnabled(false);
     // The map is rebuilt by the INP replies that follow.
     for (int col = 1; col <= 4; ++col)
         for (int i = 1; i <= 4; ++i) map_.paint_cell(col, i, colors::neutral);
 
-    const bool on = st.pwr_state == 1;
-    auto out_captions = [&](const char* const caps[4]) {
-        for (int i = 1; i <= 4; ++i)
-            w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i)->setText(QLatin1String(caps[i - 1]));
-    };
-    auto show_dual = [&](bool dual) {
-        dual_a->setVisible(dual);
-        dual_b->setVisible(dual);
-        quad->setVisible(!dual);
-    };
-    auto dual_options = [&](const char* first, const char* second) {
-        for (const char* name : {"opt_da", "opt_db"}) {
-            w.ctl_at<QRadioButton>(QLatin1String(name), 1)->setText(QLatin1String(first));
-            w.ctl_at<QRadioButton>(QLatin1String(name), 2)->setText(QLatin1String(second));
-        }
-        dual_a->setEnabled(true);
-        dual_b->setEnabled(true);
-    };
+    show_outputs(look);
+    show_audio_frames(look);
+    if (st.pwr_state == 1) {
+        // In standby the frames stay off until the device reports power.
+        for (const char* f : look.frames_on)
+            if (f) c_.w.control(QLatin1String(f))->setEnabled(true);
+    }
+    set_picture_captions(look.rows);
+    show_picture_rows(DisplayMode::has_picture_rows(st.cur_mode));
+    const bool pip = st.cur_mode == DisplayMode::dual && st.dual_kind == DualKind::pip;
+    c_.w.control(QStringLiteral("lab_pip"))->setVisible(pip);
+    c_.w.control(QStringLiteral("sha_pip"))->setVisible(pip);
+}
 
-    switch (digit) {
-    case 1: {
-        static const char* const outs[4] = {"A", "B", "C", "D"};
-        static const char* const pics[4] = {"ALL", "", "", ""};
-        out_captions(outs);
-        set_picture_captions(pics);
-        for (const char* g : kPicGroups) {
-            for (int i = 2; i <= 4; ++i) {
-                w.ctl_at<QLineEdit>(QStringLiteral("txt_") + QLatin1String(g), i)->setText(QString());
-                w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(g), i)->setEnabled(false);
-            }
-        }
-        break;
+void DisplayModes::show_outputs(const ModeLook& look) {
+    for (int i = 1; i <= 4; ++i) {
+        auto* b = c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i);
+        // The wall's one output is never shown as selected.
+        if (look.cur_mode == DisplayMode::tv_wall) b->set_back_color(colors::neutral);
+        b->setText(QLatin1String(look.outputs[i - 1]));
     }
-    case 2: {
-        static const char* const caps[4] = {"AL", "AR", "BL", "BR"};
-        st.dual_kind = 1;
-        out_captions(caps);
-        show_dual(true);
-        if (on) dual_options("Left", "Right");
-        set_picture_captions(caps);
-        break;
-    }
-    case 3: {
-        static const char* const pics[4] = {"Out A", "Out B", "Out C", "Out D"};
-        for (int i = 1; i <= 4; ++i) {
-            auto* b = w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i);
-            b->set_back_color(colors::neutral);
-            b->setText(QString());
-        }
-        w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), 1)->setText(QStringLiteral("Wall"));
-        if (on) bezel->setEnabled(true);
-        set_picture_captions(pics);
-        break;
-    }
-    case 4: {
-        static const char* const caps[4] = {"AM", "AS", "BM", "BS"};
-        st.cur_mode = 2;
-        st.dual_kind = 2;
-        out_captions(caps);
-        show_dual(true);
-        if (on) dual_options("Main", "Sub");
-        set_picture_captions(caps);
-        break;
-    }
-    case 5: {
-        static const char* const caps[4] = {"Q1", "Q2", "Q3", "Q4"};
-        out_captions(caps);
-        show_dual(false);
-        if (on) quad->setEnabled(true);
-        set_picture_captions(caps);
-        break;
-    }
-    }
+}
 
-    if (st.cur_mode == 2 || st.cur_mode == 3 || st.cur_mode == 5) {
-        for (const char* g : kPicGroups)
-            for (int i = 2; i <= 4; ++i) w.ctl_at<VbSlider>(QStringLiteral("hsr_") + QLatin1String(g), i)->setEnabled(true);
+void DisplayModes::show_audio_frames(const ModeLook& look) {
+    if (look.audio == AudioFrames::unchanged) return;
+    const bool dual = look.audio == AudioFrames::dual;
+    c_.w.control(QStringLiteral("fra_dual_a"))->setVisible(dual);
+    c_.w.control(QStringLiteral("fra_dual_b"))->setVisible(dual);
+    c_.w.control(QStringLiteral("fra_quad"))->setVisible(!dual);
+    if (!dual || c_.st.pwr_state != 1) return;
+    for (const char* name : {"opt_da", "opt_db"}) {
+        c_.w.ctl_at<QRadioButton>(QLatin1String(name), 1)->setText(QLatin1String(look.options[0]));
+        c_.w.ctl_at<QRadioButton>(QLatin1String(name), 2)->setText(QLatin1String(look.options[1]));
     }
-    const bool pip = st.cur_mode == 2 && st.dual_kind == 2;
-    w.control(QStringLiteral("lab_pip"))->setVisible(pip);
-    w.control(QStringLiteral("sha_pip"))->setVisible(pip);
+}
+
+void DisplayModes::show_picture_rows(bool per_output) {
+    // Matrix sets all outputs alike from the first row; the others are blank
+    // and locked.
+    for (const char* g : kPicGroups) {
+        for (int i = 2; i <= 4; ++i) {
+            if (!per_output) c_.w.ctl_at<QLineEdit>(QStringLiteral("txt_") + QLatin1String(g), i)->setText(QString());
+            c_.w.ctl_at<ScrollSlider>(QStringLiteral("hsr_") + QLatin1String(g), i)->setEnabled(per_output);
+        }
+    }
 }
 
 }  // namespace tavrin

@@ -1,5 +1,7 @@
 #include "routing/resolution.h"
 
+#include "link/reply_text.h"
+
 #include <QComboBox>
 
 namespace tavrin {
@@ -11,7 +13,7 @@ bool is_1080i(int position) { return position == 4 || position == 5; }
 }  // namespace
 
 Resolution::Resolution(Context& c) : c_(c) {
-    FrmMain& w = c.w;
+    ControlWindow& w = c.w;
     output_ = w.ctl<QComboBox>(QStringLiteral("cbo_output"));
     aspect_ = w.ctl<QComboBox>(QStringLiteral("cbo_aspect"));
     for (int i = 1; i <= 5; ++i) mode_buttons_[i - 1] = w.ctl_at<ColorButton>(QStringLiteral("cmd_mode"), i);
@@ -28,19 +30,18 @@ void Resolution::cbo_output_Click() {
     const int k = output_->currentIndex();
     if (k < 0) return;
 
-    if (c_.st.cur_mode != 1 && is_1080i(k)) {
+    if (c_.st.cur_mode != DisplayMode::matrix && is_1080i(k)) {
         // Refused: ask the device what it shows so its answer puts the list back.
-        c_.st.cmd_enable = false;
+        HoldCommands hold(c_.st);
         c_.link.tx_cmd(QStringLiteral("RES999"));
         c_.platform.message(QStringLiteral("1080i50/60 are not supported for Dual PoP, TV Wall, Dual PiP, Quad"),
                             MsgIcon::Exclamation);
-        c_.st.cmd_enable = true;
         return;
     }
 
     output_->setEnabled(false);
     c_.link.tx_cmd(QStringLiteral("RES") + Link::Pad3(k + 1));
-    if (c_.st.cur_mode == 1) {
+    if (c_.st.cur_mode == DisplayMode::matrix) {
         // In Matrix an interlaced output rules out the other four modes.
         const bool allow_other_modes = !is_1080i(k);
         for (int i = 2; i <= 5; ++i) mode_buttons_[i - 1]->setEnabled(allow_other_modes);
@@ -58,12 +59,11 @@ void Resolution::cbo_aspect_Click() {
 }
 
 void Resolution::select_reported(QComboBox* list, int position) {
-    c_.st.cmd_enable = false;
+    HoldCommands hold(c_.st);
     // A number that names no entry clears the selection rather than leaving an
     // older, now wrong, entry on show.
     list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
     c_.platform.pump();
-    c_.st.cmd_enable = true;
 }
 
 void Resolution::on_reply_RES() {

@@ -1,7 +1,7 @@
 #pragma once
 // Output resolution and aspect ratio lists.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 #include <array>
 

@@ -1,5 +1,8 @@
 #include "routing/routing_map.h"
 
+#include "link/query_chain.h"
+#include "link/reply_text.h"
+
 namespace tavrin {
 
 namespace {
@@ -49,7 +52,7 @@ void RoutingMap::paint_cell(int column, int input, const QColor& color) {
 }
 
 void RoutingMap::cmd_out_Click(int index) {
-    if (c_.st.cur_mode == 3) return;  // the wall is the only output
+    if (c_.st.cur_mode == DisplayMode::tv_wall) return;  // the wall is the only output
     if (!in_1_to_4(index)) return;
     map_show_output(index);
     c_.link.tx_cmd(QStringLiteral("OUT") + Link::Pad3(index));
@@ -68,19 +71,12 @@ void RoutingMap::lab_out_in_Click(int column, int index) {
 }
 
 void RoutingMap::map_refresh() {
-    if (c_.st.cur_mode == 3) {
-        // The wall is one output: every INP reply paints column a, so reading
-        // outputs 2 to 4 would leave column d selected over a blank button.
-        c_.link.tx_cmd(QStringLiteral("OUT001"));
-        if (c_.link.reply_done) c_.link.tx_cmd(QStringLiteral("INP999"));
-        return;
-    }
-    for (int n = 1; n <= 4; ++n) {
-        c_.link.tx_cmd(QStringLiteral("OUT") + Link::Pad3(n));
-        if (!c_.link.reply_done) return;
-        c_.link.tx_cmd(QStringLiteral("INP999"));
-        if (!c_.link.reply_done) return;
-    }
+    // The wall is one output: every INP reply paints column a, so reading
+    // outputs 2 to 4 would leave column d selected over a blank button.
+    const int outputs = c_.st.cur_mode == DisplayMode::tv_wall ? 1 : 4;
+    QStringList queries;
+    for (int n = 1; n <= outputs; ++n) queries << QStringLiteral("OUT") + Link::Pad3(n) << QStringLiteral("INP999");
+    send_queries(c_.link, queries);
 }
 
 void RoutingMap::map_show_output(int column) {
@@ -115,9 +111,9 @@ void RoutingMap::on_reply_INP() {
     if (!in_1_to_4(in)) return;
     c_.st.cur_input = int16_t(in);
     const int mode = c_.st.cur_mode;
-    if (mode == 3) {
+    if (mode == DisplayMode::tv_wall) {
         paint_column(1, in);  // the wall is column a, whatever output is selected
-    } else if (mode == 1 || mode == 2 || mode == 5) {
+    } else if (mode == DisplayMode::matrix || mode == DisplayMode::dual || mode == DisplayMode::quad) {
         if (in_1_to_4(c_.st.cur_output)) paint_column(c_.st.cur_output, in);
     }
 }

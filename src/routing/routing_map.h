@@ -1,7 +1,7 @@
 #pragma once
 // The routing map: four output buttons and sixteen input cells.
 
-#include "main_window/context.h"
+#include "context/context.h"
 
 namespace tavrin {
 

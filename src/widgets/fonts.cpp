@@ -2,7 +2,7 @@
 
 namespace tavrin {
 
-QStringList design_families(const QString& family) {
+QStringList layout_families(const QString& family) {
     // The Debian packages that bring them: fonts-liberation2 (Arial and
     // Courier New widths), fonts-dejavu-core (Verdana's widths, near enough)
     // and fonts-wqy-microhei (the Chinese caption of the clear button).
@@ -21,9 +21,9 @@ QStringList design_families(const QString& family) {
     return out;
 }
 
-QFont design_font(const QString& family, qreal points, bool bold) {
+QFont layout_font(const QString& family, qreal points, bool bold) {
     QFont f(family);
-    f.setFamilies(design_families(family));
+    f.setFamilies(layout_families(family));
     f.setStyleHint(family.contains(QLatin1String("Courier")) ? QFont::Monospace : QFont::SansSerif);
     f.setPointSizeF(points);
     f.setBold(bold);

@@ -11,8 +11,8 @@ namespace tavrin {
 
 // family: as the layout names it ("Arial", "Verdana", "Courier New",
 // "新細明體"); points: its size in points.
-QFont design_font(const QString& family, qreal points, bool bold = false);
-// The families design_font() asks for, in order.
-QStringList design_families(const QString& family);
+QFont layout_font(const QString& family, qreal points, bool bold = false);
+// The families layout_font() asks for, in order.
+QStringList layout_families(const QString& family);
 
 }  // namespace tavrin

@@ -1,5 +1,7 @@
 #include "widgets/pictures.h"
 
+#include "widgets/palette.h"
+
 #include <QDir>
 #include <QFont>
 #include <QLinearGradient>
@@ -16,9 +18,9 @@ namespace pictures {
 
 namespace {
 
-const QColor kGround(0xC0, 0xC0, 0xC0);
+constexpr QColor kGround = tavrin::colors::neutral;  // the buttons the pictures sit on
 const QColor kInk(0x10, 0x10, 0x10);
-const QColor kRed(0xFF, 0x00, 0x00);
+constexpr QColor kRed = tavrin::colors::red;
 
 QImage canvas(int w, int h, const QColor& ground = kGround) {
     // RGB32 rather than ARGB: the pictures are opaque and BMP has no alpha anyway.
@@ -197,7 +199,7 @@ QImage power_standby() {
     return power_picture(QColor(0xE0, 0x00, 0x00));
 }
 
-QImage lock_design() {
+QImage lock_caption() {
     return word_key(QStringLiteral("Lock"));
 }
 QImage lock() {
@@ -207,9 +209,6 @@ QImage unlock() {
     return padlock(true);
 }
 
-QImage speaker_design() {
-    return speaker_picture(true, false);
-}
 QImage speaker_on() {
     return speaker_picture(true, false);
 }
@@ -252,7 +251,7 @@ QImage start_prompt() {
     return img;
 }
 
-QImage image1() {
+QImage banner() {
     QImage img = canvas(890, 234);
     QPainter p(&img);
     begin(p);

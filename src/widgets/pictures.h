@@ -11,18 +11,17 @@
 namespace pictures {
 
 // Power key, 70x36.
-QImage power_symbol();  // dark symbol on grey, as shown in the design view
+QImage power_symbol();  // dark symbol on grey: the key before the device reports
 QImage power_none();    // state unknown: grey symbol
 QImage power_on();      // green symbol
 QImage power_standby(); // red symbol
 
 // Front-panel lock key, 46x32.
-QImage lock_design(); // the word "Lock"
+QImage lock_caption(); // the word "Lock": the key before the device reports
 QImage lock();        // closed padlock
 QImage unlock();      // open padlock
 
 // Audio mute key, 46x32.
-QImage speaker_design();
 QImage speaker_on();  // loudspeaker with sound waves
 QImage speaker_off(); // loudspeaker crossed out in red
 
@@ -36,7 +35,7 @@ QImage menu_exit();
 QImage menu_menu();
 
 QImage start_prompt();     // 170x13, "Click Refresh to START !" with a left arrow
-QImage image1();           // 890x234 product banner
+QImage banner();           // 890x234 product banner
 QImage vertical_refresh(); // 16x93, "Refresh" reading top to bottom
 QImage keypad_layout();    // 339x96, the keyboard shortcuts
 

@@ -75,19 +75,19 @@ private slots:
     void change_dropped_while_waiting() {
         // While another exchange waits for its answer a slider change is dropped;
         // slider and box go back to what they showed, as the device kept it.
-        using Move = void (*)(VbSlider*);
+        using Move = void (*)(ScrollSlider*);
         const std::tuple<const char*, const char*, const char*, QByteArray, Move> rows[] = {
             {"MOD001", "hsr_bri(1)", "txt_bri(1)", "BRI040",
-             [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderSingleStepAdd); }},
+             [](ScrollSlider* s) { s->triggerAction(QAbstractSlider::SliderSingleStepAdd); }},
             {"MOD005", "hsr_con(3)", "txt_con(3)", "CON440",
-             [](VbSlider* s) { s->setSliderDown(true), s->setValue(45), s->setValue(47), s->setSliderDown(false); }},
+             [](ScrollSlider* s) { s->setSliderDown(true), s->setValue(45), s->setValue(47), s->setSliderDown(false); }},
             {"MOD003", "hsr_bezel_h", "txt_bezel_h", "BEH040",
-             [](VbSlider* s) { s->triggerAction(QAbstractSlider::SliderPageStepSub); }}};
+             [](ScrollSlider* s) { s->triggerAction(QAbstractSlider::SliderPageStepSub); }}};
         for (const auto& [mode, slider_name, box_name, reported, move] : rows) {
             Rig rig(Device::On);
             rig.both(mode);
             rig.reply(reported);
-            auto* slider = rig.c<VbSlider>(slider_name);
+            auto* slider = rig.c<ScrollSlider>(slider_name);
             auto* box = rig.c<QLineEdit>(box_name);
             QVERIFY(slider->value() == 40 && box->text() == " 40");
             const bool moved = rig.once_during([&] { QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton); },
@@ -264,12 +264,12 @@ private slots:
 
     void bezel() {
         Rig rig(Device::On);
-        auto* h = rig.c<VbSlider>("hsr_bezel_h");
+        auto* h = rig.c<ScrollSlider>("hsr_bezel_h");
         auto* box = rig.c<QLineEdit>("txt_bezel_h");
         box->setText(" 12");
         rig.st().bezel_max_query = true;
         rig.reply("BEH120");  // a limit: the value and its box stay
-        QVERIFY(h->maximum() == 120 && rig.c<VbSlider>("hsr_bezel_v")->maximum() == 254);
+        QVERIFY(h->maximum() == 120 && rig.c<ScrollSlider>("hsr_bezel_v")->maximum() == 254);
         QVERIFY(h->value() == 0 && box->text() == " 12" && !rig.st().bezel_max_query);
         rig.reply("BEH050");
         QVERIFY(h->value() == 50 && h->maximum() == 120 && box->text() == " 50");

@@ -8,6 +8,7 @@
 #include "main_window/link_controls.h"
 #include "main_window/panel.h"
 #include "routing/display_modes.h"
+#include "support/programs.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -19,36 +20,6 @@
 using namespace tavrin;
 
 namespace {
-
-// The simulator as a child process with its console on stdin/stdout.
-struct Simulator {
-    QProcess proc;
-    quint16 port = 0;
-    QString read_until(const QString& marker) {
-        QString out;
-        for (QDeadlineTimer bound(10000); !out.contains(marker) && !bound.hasExpired();) {
-            proc.waitForReadyRead(50);
-            out += QString::fromLocal8Bit(proc.readAllStandardOutput());
-        }
-        return out;
-    }
-    // The whole device state as the console prints it (its last line names the PiP).
-    QString state() {
-        proc.readAllStandardOutput();
-        proc.write("state\n");
-        return read_until(QStringLiteral("PiP B position"));
-    }
-    // A front-panel change; the state dump after it shows it has been made.
-    void console(const QString& line) {
-        proc.write(line.toLatin1() + '\n');
-        state();
-    }
-    ~Simulator() {
-        if (proc.state() == QProcess::NotRunning) return;
-        proc.write("quit\n");
-        if (!proc.waitForFinished(5000)) proc.kill(), proc.waitForFinished(5000);
-    }
-};
 
 // The value after "key " in the state dump, e.g. field(s, "EDID") for "EDID 4,".
 QString field(const QString& state, const QString& key) {
@@ -68,11 +39,8 @@ private slots:
     void initTestCase() {
         if (!QFile::exists(QStringLiteral(SIM_EXE))) QSKIP("tavrin4x-sim not built");
         // Its virtual serial port is the panel's COM1.
-        sim_.proc.start(QStringLiteral(SIM_EXE), {"--listen", "127.0.0.1:0", "--quiet", "--boot-ms", "200",
-                                                  "--serial", dir_.filePath("COM1")});
-        const QString ready = sim_.read_until(QStringLiteral("\n"));
-        sim_.port = QRegularExpression("listening on [^\\s]*:(\\d+)").match(ready).captured(1).toUShort();
-        QVERIFY2(sim_.port, qPrintable(ready));
+        QString why;
+        QVERIFY2(sim_.start(QStringLiteral(SIM_EXE), {"--serial", dir_.filePath("COM1")}, &why), qPrintable(why));
         // A modal message box must never hang the run: close it and remember it.
         QObject::connect(&box_closer_, &QTimer::timeout, this, [this] {
             if (QWidget* box = QApplication::activeModalWidget()) {
@@ -99,7 +67,7 @@ private slots:
             QString::number(panel_->st.cur_mode), w.ctl_at<ColorButton>("cmd_mode", 5)->back_color().name(),
             checked("opt_quad", 3) ? "Q3" : "-", checked("opt_audio", 2) ? "8CH" : "-",
             w.ctl<ColorButton>("cmd_mute")->picture_file().section('/', -1), checked("opt_bezel_onoff", 1) ? "on" : "-",
-            QString::number(w.ctl<VbSlider>("hsr_bezel_h")->value()), QString::number(w.ctl<VbSlider>("hsr_bezel_h")->maximum()),
+            QString::number(w.ctl<ScrollSlider>("hsr_bezel_h")->value()), QString::number(w.ctl<ScrollSlider>("hsr_bezel_h")->maximum()),
             QString::number(w.ctl<QComboBox>("cbo_output")->currentIndex()),
             QString::number(w.ctl<QComboBox>("cbo_aspect")->currentIndex()), QString::number(panel_->st.lock_state),
             w.ctl<QLineEdit>("txt_ver")->text(), w.ctl<QLineEdit>("txt_ver2")->text(),
@@ -114,7 +82,7 @@ private slots:
         pick(w.ctl<QComboBox>("cbo_aspect"), 4);
         QTest::mouseClick(w.ctl_at<QRadioButton>("opt_audio", 4), Qt::LeftButton);
         QTest::mouseClick(w.ctl<ColorButton>("cmd_mute"), Qt::LeftButton);
-        w.ctl_at<VbSlider>("hsr_bri", 1)->setValue(70);
+        w.ctl_at<ScrollSlider>("hsr_bri", 1)->setValue(70);
         // The slider does not wait for its answer; let it come back before the
         // next exchange, which would otherwise take it for its own and give up.
         QTRY_VERIFY(panel_->link.log_text().contains(QStringLiteral("BRI070")));
@@ -167,13 +135,7 @@ private:
     // The panel in its own program folder with the given settings file.
     void make_panel(const QByteArray& ini) {
         panel_.reset();
-        for (const QString& name : shipped_data_files()) {
-            QDir().mkpath(QFileInfo(dir_.filePath(name)).path());
-            QFile::copy(QStringLiteral(TAVRIN_DATA_DIR "/") + name, dir_.filePath(name));
-        }
-        QFile f(dir_.filePath(QStringLiteral("tavrin_4x.ini")));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size());
-        f.close();
+        QVERIFY(testing::make_program_dir(dir_.path(), ini));
         serial_ = std::make_unique<QtSerialPort>(dir_.path());
         tcp_ = std::make_unique<QtTcpClient>();
         panel_ = std::make_unique<Panel>(platform_, *serial_, *tcp_, dir_.path());
@@ -182,7 +144,7 @@ private:
     }
 
     QTemporaryDir dir_;
-    Simulator sim_;
+    testing::SimProcess sim_;
     QtPlatform platform_;
     std::unique_ptr<QtSerialPort> serial_;
     std::unique_ptr<QtTcpClient> tcp_;

@@ -76,11 +76,11 @@ private slots:
             {"Verdana", {"Verdana", "DejaVu Sans"}, "fonts-dejavu-core"},
         };
         for (const auto& f : faces) {
-            const QString got = QFontInfo(design_font(QString::fromUtf8(f.family), 9)).family();
+            const QString got = QFontInfo(layout_font(QString::fromUtf8(f.family), 9)).family();
             QVERIFY2(f.accepted.contains(got), qPrintable(QStringLiteral("%1 came out as %2: install %3")
                                                               .arg(f.family, got, f.package)));
         }
-        const QFont clear = design_font(QStringLiteral("新細明體"), 12);
+        const QFont clear = layout_font(QStringLiteral("新細明體"), 12);
         QVERIFY2(QFontMetrics(clear).inFont(QChar(0x6E05)), "no face with the clear button's glyph: install fonts-wqy-microhei");
     }
 

@@ -80,10 +80,10 @@ private slots:
             "opt_interface(1) QRadioButton fra_rs232 86 20 83 19 Ethernet",
             "cmd_disconn_eth ColorButton fra_rs232 90 42 81 27 Disconnect",
             "txt_ip QLineEdit fra_rs232 38 76 131 23 ", "fra_quad QGroupBox frm_main 6 162 119 105 Quad Audio",
-            "opt_quad(4) QRadioButton fra_quad 66 70 41 21 Q4", "hsr_bezel_h VbSlider fra_bezel 86 40 69 25 ",
+            "opt_quad(4) QRadioButton fra_quad 66 70 41 21 Q4", "hsr_bezel_h ScrollSlider fra_bezel 86 40 69 25 ",
             "txt_bezel_h QLineEdit fra_bezel 102 40 37 25 ",
             "opt_audio(3) QRadioButton fra_audio 6 42 89 21 Bitstream", "fra_hue QGroupBox fra_pic 398 4 123 145 Hue",
-            "lab_hue(4) ClickLabel fra_hue 4 110 43 25 Out D", "hsr_hue(4) VbSlider fra_hue 46 110 69 25 ",
+            "lab_hue(4) ClickLabel fra_hue 4 110 43 25 Out D", "hsr_hue(4) ScrollSlider fra_hue 46 110 69 25 ",
             "cmd_pic_refresh ColorButton fra_pic 450 154 73 23 Refresh",
             "lab_aspect ClickLabel frm_main 10 274 53 33 Aspect\nRatio",
             "cmd_save(4) ColorButton fra_recall_save 450 28 61 29 Save 4",
@@ -121,8 +121,8 @@ private slots:
         QCOMPARE(w.control(QStringLiteral("txt_hue(4)"))->palette().color(QPalette::Base), panel);
         QCOMPARE(w.control(QStringLiteral("txt_ver2"))->palette().color(QPalette::Base), grey);
         QCOMPARE(w.control(QStringLiteral("lab_eth_state"))->palette().color(QPalette::WindowText), QColor(Qt::red));
-        auto* bezel = w.ctl<VbSlider>(QStringLiteral("hsr_bezel_h"));
-        auto* hue = w.ctl<VbSlider>(QStringLiteral("hsr_hue(4)"));
+        auto* bezel = w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h"));
+        auto* hue = w.ctl<ScrollSlider>(QStringLiteral("hsr_hue(4)"));
         QCOMPARE(QList<int>({bezel->minimum(), bezel->maximum(), bezel->singleStep(), bezel->pageStep(),
                              hue->minimum(), hue->maximum(), hue->singleStep(), hue->pageStep()}),
                  QList<int>({0, 254, 1, 10, 0, 100, 1, 10}));
@@ -174,7 +174,7 @@ private slots:
         // Value boxes show what the device reports; only the sliders take input.
         for (QWidget* c : all)
             if (auto* box = qobject_cast<QLineEdit*>(c); box && c->objectName().startsWith("txt_") &&
-                                                        w.findChild<VbSlider*>("hsr_" + c->objectName().mid(4)))
+                                                        w.findChild<ScrollSlider*>("hsr_" + c->objectName().mid(4)))
                 QVERIFY2(box->isReadOnly() && box->alignment() == Qt::AlignCenter, qPrintable(c->objectName()));
         for (const char* key : {"cmd_pwr", "cmd_mute", "cmd_menu_up", "cmd_lock", "cmd_menu_left", "cmd_menu_ok",
                                 "cmd_menu_right", "cmd_menu_exit", "cmd_menu_down", "cmd_menu_menu"})

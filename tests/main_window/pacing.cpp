@@ -3,7 +3,7 @@
 // while out of sight and shows the whole log once it comes into view.
 
 #include "device_controls/presets.h"
-#include "main_window/context.h"
+#include "context/context.h"
 #include "support/panel_rig.h"
 #include "widgets/paint_pacer.h"
 

@@ -3,7 +3,7 @@
 // the button bitmaps written to disk load again.
 
 #include "widgets/pictures.h"
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -34,7 +34,7 @@ class WidgetsTest : public QObject {
     Q_OBJECT
 private slots:
     void slider_reports_completed_changes_only() {
-        using V = VbSlider;
+        using V = ScrollSlider;
         const std::tuple<const char*, void (*)(V&), int, int> rows[] = {
             {"right arrow", [](V& s) { QTest::mouseClick(&s, Qt::LeftButton, {}, {s.width() - 5, 12}); }, 1, 1},
             {"trough", [](V& s) { QTest::mouseClick(&s, Qt::LeftButton, {}, {s.width() - 20, 12}); }, 1, 10},
@@ -46,12 +46,12 @@ private slots:
             {"thumb back", [](V& s) { s.setSliderDown(true), s.setValue(9), s.setValue(0), s.setSliderDown(false); }, 0, 0},
         };
         for (const auto& [name, act, changes, value] : rows) {
-            VbSlider s;
+            ScrollSlider s;
             s.setRange(0, 100);
             s.setGeometry(0, 0, 69, 25);
             s.show();
             QVERIFY(QTest::qWaitForWindowExposed(&s));
-            QSignalSpy spy(&s, &VbSlider::change);
+            QSignalSpy spy(&s, &ScrollSlider::change);
             act(s);
             QCOMPARE(QStringLiteral("%1: %2 changes, value %3").arg(name).arg(spy.count()).arg(s.value()),
                      QStringLiteral("%1: %2 changes, value %3").arg(name).arg(changes).arg(value));
@@ -81,9 +81,9 @@ private slots:
     void pictures_show_what_they_stand_for() {
         const std::pair<QSize, QList<QImage (*)()>> sizes[] = {
             {{70, 36}, {power_symbol, power_none, power_on, power_standby}},
-            {{46, 32}, {lock_design, lock, unlock, speaker_design, speaker_on, speaker_off, menu_up, menu_down, menu_left,
+            {{46, 32}, {lock_caption, lock, unlock, speaker_on, speaker_off, menu_up, menu_down, menu_left,
                         menu_right, menu_ok, menu_exit, menu_menu}},
-            {{170, 13}, {start_prompt}}, {{890, 234}, {image1}}, {{16, 93}, {vertical_refresh}}, {{339, 96}, {keypad_layout}}};
+            {{170, 13}, {start_prompt}}, {{890, 234}, {banner}}, {{16, 93}, {vertical_refresh}}, {{339, 96}, {keypad_layout}}};
         for (const auto& [size, all] : sizes)
             for (auto draw : all)
                 QVERIFY(draw().size() == size && count(draw(), ink) > 20);

@@ -4,6 +4,8 @@
 // a border colour, clickable labels, and sliders that report only completed
 // changes.
 
+#include "widgets/palette.h"
+
 #include <QColor>
 #include <QImage>
 #include <QLabel>
@@ -32,7 +34,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    QColor back_{0xC0, 0xC0, 0xC0};
+    QColor back_ = colors::neutral;
     QImage picture_;
     QString picture_file_;
 };
@@ -54,8 +56,8 @@ protected:
 
 private:
     Kind kind_;
-    QColor fill_{0xC0, 0xC0, 0xC0};
-    QColor border_{0, 0, 0};
+    QColor fill_ = colors::neutral;
+    QColor border_ = colors::black;
 };
 
 // A label that takes clicks and can have an opaque background colour.
@@ -78,10 +80,10 @@ private:
 // A horizontal scroll bar (arrows, trough, thumb). change() is raised for
 // completed value changes only: an arrow or trough click, a key, a value set
 // from code, or the release of a dragged thumb - never while dragging.
-class VbSlider : public QScrollBar {
+class ScrollSlider : public QScrollBar {
     Q_OBJECT
 public:
-    explicit VbSlider(QWidget* parent = nullptr);
+    explicit ScrollSlider(QWidget* parent = nullptr);
     // Puts back the value from before the change just reported, without
     // reporting that as a change (for a change that could not be sent).
     void undo_change();

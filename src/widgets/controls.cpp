@@ -1,4 +1,4 @@
-#include "widgets/vb_controls.h"
+#include "widgets/controls.h"
 
 #include "link/program_files.h"
 
@@ -78,7 +78,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
             // Etched, so a disabled caption stays legible on any back colour.
             p.setPen(Qt::white);
             p.drawText(inner.translated(1, 1), flags, text());
-            p.setPen(QColor(0x80, 0x80, 0x80));
+            p.setPen(colors::dimmed_text);
             p.drawText(inner, flags, text());
         }
     }
@@ -139,7 +139,7 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     // The style's disabled text is about as light as the neutral cell colour;
     // in standby the map's numbers must stay readable, only dimmed.
     QPalette pal = palette();
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::dimmed_text);
     setPalette(pal);
 }
 
@@ -189,7 +189,7 @@ void wheel_only_with_focus(QWidget* w) {
     w->installEventFilter(filter);
 }
 
-// ------------------------------------------------------------------- VbSlider
+// ------------------------------------------------------------------- ScrollSlider
 
 namespace {
 
@@ -216,7 +216,7 @@ QStyle* slider_style() {
 
 }  // namespace
 
-VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
+ScrollSlider::ScrollSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     setStyle(slider_style());
     setSingleStep(1);
     setPageStep(10);
@@ -232,14 +232,14 @@ VbSlider::VbSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     });
 }
 
-void VbSlider::completed(int v) {
+void ScrollSlider::completed(int v) {
     if (undoing_) return;
     previous_ = settled_;
     settled_ = v;
     emit change();
 }
 
-void VbSlider::undo_change() {
+void ScrollSlider::undo_change() {
     undoing_ = true;
     setValue(previous_);
     undoing_ = false;

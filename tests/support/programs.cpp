@@ -1,0 +1,98 @@
+#include "support/programs.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <utility>
+
+namespace tavrin::testing {
+
+bool SimProcess::start(const QString& exe, const QStringList& extra, QString* why) {
+    if (exe.isEmpty() || !QFileInfo::exists(exe)) {
+        *why = QStringLiteral("no simulator at ") + exe;
+        return false;
+    }
+    proc_.setProgram(exe);
+    proc_.setArguments(QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
+                                   QStringLiteral("--boot-ms"), QStringLiteral("200")} +
+                       extra);
+    proc_.setProcessChannelMode(QProcess::SeparateChannels);
+    proc_.start();
+    if (!proc_.waitForStarted(10000)) {
+        *why = QStringLiteral("the simulator did not start");
+        return false;
+    }
+    static const QRegularExpression ready(QStringLiteral("listening on [^\\s]*:(\\d+)"));
+    const QString out = read_until(QStringLiteral("listening on"));
+    const auto m = ready.match(out);
+    if (!m.hasMatch()) {
+        *why = QStringLiteral("no ready line from the simulator: ") + out;
+        return false;
+    }
+    port = m.captured(1).toUShort();
+    return true;
+}
+
+SimProcess::~SimProcess() {
+    if (proc_.state() == QProcess::NotRunning) return;
+    proc_.write("quit\n");
+    if (!proc_.waitForFinished(5000)) {
+        proc_.kill();
+        proc_.waitForFinished(5000);
+    }
+}
+
+void SimProcess::console(const QString& line) {
+    proc_.write(line.toLatin1() + '\n');
+    proc_.waitForBytesWritten(2000);
+    // The console answers in order: once the state is printed, the change
+    // has been made (and sent to every client).
+    state();
+}
+
+QString SimProcess::state() {
+    pending_.clear();
+    proc_.readAllStandardOutput();
+    proc_.write("state\n");
+    return read_until(QStringLiteral("PiP A position"));
+}
+
+QString SimProcess::read_until(const QString& marker) {
+    QDeadlineTimer deadline(10000);
+    while (!pending_.contains(marker) && !deadline.hasExpired()) {
+        proc_.waitForReadyRead(100);
+        pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
+        QCoreApplication::processEvents();
+    }
+    const int at = int(pending_.indexOf(marker));
+    if (at >= 0) {
+        QDeadlineTimer rest(2000);
+        while (pending_.indexOf(QLatin1Char('\n'), at) < 0 && !rest.hasExpired()) {
+            proc_.waitForReadyRead(50);
+            pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
+        }
+    }
+    return std::exchange(pending_, QString());
+}
+
+namespace {
+void copy_tree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& fi : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (fi.isDir()) copy_tree(fi.filePath(), QDir(to).filePath(fi.fileName()));
+        else QFile::copy(fi.filePath(), QDir(to).filePath(fi.fileName()));
+    }
+}
+}  // namespace
+
+bool make_program_dir(const QString& dir, const QByteArray& ini_text) {
+    copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir);
+    QFile ini(QDir(dir).filePath(QStringLiteral("tavrin_4x.ini")));
+    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return ini.write(ini_text) == ini_text.size();
+}
+
+}  // namespace tavrin::testing
