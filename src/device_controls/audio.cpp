@@ -15,11 +15,15 @@ Audio::Audio(Context& c) : c_(c) {
         {QStringLiteral("opt_db"), QStringLiteral("AUB"), 1, 2},
         {QStringLiteral("opt_quad"), QStringLiteral("AUQ"), 1, 4},
     }};
+    // Each group's options report through the group's own click routine.
+    using Click = void (Audio::*)(int);
+    const Click click[] = {&Audio::opt_audio_Click, &Audio::opt_da_Click, &Audio::opt_db_Click,
+                           &Audio::opt_quad_Click};
     for (int g = 0; g < int(groups_.size()); ++g) {
         Group& grp = groups_[g];
         for (int i = grp.first; i <= grp.last; ++i) {
             auto* opt = w.ctl_at<QRadioButton>(grp.control, i);
-            QObject::connect(opt, &QRadioButton::clicked, opt, [this, g, i] { option_click(g, i); });
+            QObject::connect(opt, &QRadioButton::clicked, opt, [this, f = click[g], i] { (this->*f)(i); });
         }
     }
     mute_ = w.ctl<ColorButton>(QStringLiteral("cmd_mute"));

@@ -24,10 +24,14 @@ Picture::Picture(Context& c) : c_(c) {
     c_.link.register_handler(QStringLiteral("HUE"), [this] { on_reply_HUE(); });
     c_.link.register_handler(QStringLiteral("SAT"), [this] { on_reply_SAT(); });
 
+    // Each group's sliders report through the group's own change routine.
+    using Change = void (Picture::*)(int);
+    const Change change[] = {&Picture::hsr_bri_Change, &Picture::hsr_con_Change, &Picture::hsr_hue_Change,
+                             &Picture::hsr_sat_Change};
     for (int g = Bri; g <= Sat; ++g) {
         for (int i = 1; i <= 4; ++i) {
             ScrollSlider* s = slider(Group(g), i);
-            QObject::connect(s, &ScrollSlider::change, s, [this, g, i] { slider_change(Group(g), i); });
+            QObject::connect(s, &ScrollSlider::change, s, [this, f = change[g], i] { (this->*f)(i); });
         }
     }
     auto* refresh = c_.w.ctl<QPushButton>(QStringLiteral("cmd_pic_refresh"));

@@ -84,7 +84,7 @@ public:
     SerialPort& serial() { return serial_; }
     TcpClient& tcp() { return tcp_; }
 
-    // Mended framing: a character the wire cannot carry is sent as '?'.
+    // Latin-1 bytes; a character the wire cannot carry is sent as '?'.
     static QByteArray to_wire(const QString& text);
 
 private:

@@ -17,9 +17,9 @@ namespace tavrin {
 
 namespace {
 
-// The files are single bytes per character (Latin-1), as they have always
-// been. Text that Latin-1 cannot hold is written as UTF-8; such a file is told
-// apart on reading by being valid UTF-8 with a character beyond Latin-1 in it.
+// The files hold one byte per character (Latin-1). Text that Latin-1 cannot
+// hold is written as UTF-8; such a file is told apart on reading by being
+// valid UTF-8 with a character beyond Latin-1 in it.
 QByteArray encode(const QString& text) {
     for (QChar c : text)
         if (c.unicode() > 0xFF) return text.toUtf8();
@@ -67,9 +67,9 @@ bool write_in_place(const QString& path, const QByteArray& bytes) {
 #endif
 }
 
-// Fields the way the settings and resolution files have always been read:
-// leading blanks skipped, a quoted text loses its quotes, a field ends at the
-// line end or at a comma outside quotes.
+// The fields of the settings and resolution files: leading blanks skipped, a
+// quoted text loses its quotes, a field ends at the line end or at a comma
+// outside quotes.
 QStringList read_fields(const QByteArray& bytes) {
     const QString text = decode(bytes);
     QStringList fields;

@@ -21,8 +21,8 @@ Settings read_settings(const QString& path);
 // Writes the four CR LF lines to a new file that then replaces the old one,
 // so a crash mid-write never leaves a truncated settings file. A folder that
 // takes no new file while the file itself is writable gets the file
-// rewritten in place instead. Text is Latin-1 bytes as always; an address
-// Latin-1 cannot hold is written as UTF-8, which reading recognises.
+// rewritten in place instead. Text is Latin-1 bytes; an address Latin-1
+// cannot hold is written as UTF-8, which reading recognises.
 bool write_settings(const QString& path, const Settings& s);
 // One name per line up to "END" (not included); a missing file gives none.
 QStringList read_resolution_list(const QString& path);

@@ -44,7 +44,7 @@ protected:
 
 // What the window adds around its client area when the window system does not
 // say (before the window is shown, or without decorations): a title bar and
-// borders of the classic look the heights were chosen for.
+// borders 20 pixels high together. The compact and full heights count them in.
 constexpr int nominal_frame_twips = 300;
 
 QFont make_font(layout::Font f) {
@@ -163,7 +163,7 @@ FrmMain::FrmMain(ProgramFiles files, QWidget* parent) : ControlWindow(std::move(
     build();
     setFixedWidth(px(full_width_twips));
     // The operator may pull the window down to the traffic log, never past
-    // the designed client area, and not shorter than the compact view.
+    // the full client area, and not shorter than the compact view.
     setMaximumHeight(px(full_height_twips));
     set_height_twips(compact_height_twips);
 }
@@ -183,7 +183,7 @@ void FrmMain::build() {
 }
 
 int FrmMain::frame_height_px() const {
-    // The design heights include a title bar; a thinner (or absent) one must
+    // The outer heights count in a title bar; a thinner (or absent) one must
     // still leave the middle band below the compact height.
     const int extra = isVisible() ? frameGeometry().height() - geometry().height() : 0;
     return qMax(extra, px(nominal_frame_twips));

@@ -232,7 +232,8 @@ const Row table[] = {
     {"cmd_clear", K::Button, "", 12060, 6600, 645, 555, "清", 0, F::clear},
 };
 
-// Family names as the design names them; layout_font() adds the stand-ins.
+// The families the windows were laid out for; layout_font() adds faces of
+// the same widths that are freely available.
 const std::array<FontSpec, 8> fonts = {{
     {"Arial", 9, false},
     {"Arial", 9, true},

@@ -60,6 +60,9 @@ void Pip::on_reply_PSZ() {
     });
 }
 
+// A swap changes which picture is the inset, which the window does not show:
+// there is nothing to update. The handler is still registered, so a PSW reply
+// that arrives unasked is taken as a known reply, not an unknown one.
 void Pip::on_reply_PSW() {}
 
 FrmPip* Pip::window() const { return win_.window(); }

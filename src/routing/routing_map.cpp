@@ -14,12 +14,16 @@ RoutingMap::RoutingMap(Context& c) : c_(c) {
     c_.link.register_handler(QStringLiteral("OUT"), [this] { on_reply_OUT(); });
     c_.link.register_handler(QStringLiteral("INP"), [this] { on_reply_INP(); });
 
+    // Each column's cells report through the column's own click routine.
+    using Click = void (RoutingMap::*)(int);
+    const Click click[] = {&RoutingMap::lab_out_a_in_Click, &RoutingMap::lab_out_b_in_Click,
+                           &RoutingMap::lab_out_c_in_Click, &RoutingMap::lab_out_d_in_Click};
     for (int i = 1; i <= 4; ++i) {
         auto* out = c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i);
         QObject::connect(out, &QPushButton::clicked, out, [this, i] { cmd_out_Click(i); });
         for (int col = 1; col <= 4; ++col) {
             ClickLabel* lab = cell_label(col, i);
-            QObject::connect(lab, &ClickLabel::clicked, lab, [this, col, i] { lab_out_in_Click(col, i); });
+            QObject::connect(lab, &ClickLabel::clicked, lab, [this, f = click[col - 1], i] { (this->*f)(i); });
         }
     }
 }

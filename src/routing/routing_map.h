@@ -9,11 +9,13 @@ class RoutingMap {
 public:
     explicit RoutingMap(Context& c);
     void cmd_out_Click(int index);
+    // A click on input cell index (1..4) of column a, b, c or d.
     void lab_out_a_in_Click(int index);
     void lab_out_b_in_Click(int index);
     void lab_out_c_in_Click(int index);
     void lab_out_d_in_Click(int index);
-    // Column 1..4 = a..d; the keyboard window routes through this.
+    // What all four do, column 1..4 for a..d; the keyboard window's input
+    // keys call it with the selected output's column.
     void lab_out_in_Click(int column, int index);
     void map_refresh();
     void map_show_output(int column);

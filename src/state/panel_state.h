@@ -1,6 +1,7 @@
 #pragma once
-// The program-wide state every subject shares. One instance, owned by the main
-// window; the start values are those the panel has before Form_Load's last step.
+// The program-wide state every subject shares. One instance, owned by Panel;
+// the start values are those of a panel that is loading: cmd_enable stays
+// false, so no control sends, until Form_Load has finished.
 
 #include <cstdint>
 

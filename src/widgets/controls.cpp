@@ -69,7 +69,8 @@ void ColorButton::paintEvent(QPaintEvent*) {
     if (!text().isEmpty()) {
         p.setFont(font());
         int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
-        // A caption wider than the key wraps onto a second line, as captions did.
+        // A caption wider than the key wraps onto a second line rather than
+        // being cut off at both ends.
         if (fontMetrics().horizontalAdvance(text()) > inner.width()) flags |= Qt::TextWordWrap;
         if (isEnabled()) {
             p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
