@@ -159,7 +159,7 @@ const std::vector<Action>& actions() {
             keys[a % 7]();
         },
         [](Panel& p, int) { p.power->cmd_fact_reset_Click(); },
-        [](Panel& p, int) { p.startup->cmd_ver_Click(); },
+        [](Panel& p, int) { p.power->cmd_ver_Click(); },
         [](Panel& p, int a) { p.presets->cmd_recall_Click(a % 4 + 1); },
         [](Panel& p, int a) { p.presets->cmd_save_Click(a % 4 + 1); },
         [](Panel& p, int a) {
@@ -198,7 +198,7 @@ const std::vector<Action>& actions() {
                                       : QStringLiteral("PSZ0%1%2").arg((a / 2) % 2 + 1).arg((a / 4) % 4));
         },
         [](Panel& p, int) {
-            if (p.link.link_kind == 0) p.startup->cmd_get_ip_Click();
+            if (p.link.link_kind == 0) p.links->cmd_get_ip_Click();
         },
         [](Panel& p, int) { p.startup->cmd_advance_Click(); },
     };
