@@ -234,19 +234,28 @@ def run(cmd, **kw):
 
 def prepare(repo, scratch):
     tree, build = scratch / "tree", scratch / "build"
-    # The files git knows or would add, copied with their times so that an
-    # unchanged file is not rebuilt; files gone from the source go here too.
-    files = run(["git", "-C", str(repo), "ls-files", "-co", "--exclude-standard"], check=True).stdout.split("\n")
-    shutil.rmtree(tree, ignore_errors=True)
-    for name in filter(None, files):
-        (tree / name).parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(repo / name, tree / name)
-    # Shared core libraries: a mutant recompiles one file and relinks one
-    # library, not every test program.
-    for cm in (tree / "CMakeLists.txt", tree / "simulator/CMakeLists.txt"):
-        text = cm.read_text()
-        text = re.sub(r"qt_add_library\((tavrin4x(?:_sim)?_core) STATIC", r"qt_add_library(\1 SHARED", text)
-        cm.write_text(text)
+
+    def shared(text):
+        # Shared core libraries: a mutant recompiles one file and relinks one
+        # library, not every test program.
+        return re.sub(r"qt_add_library\((tavrin4x(?:_sim)?_core) STATIC", r"qt_add_library(\1 SHARED", text)
+
+    # The files git knows or would add. Only those that differ are written
+    # (and so rebuilt); files gone from the source go here too.
+    names = run(["git", "-C", str(repo), "ls-files", "-co", "--exclude-standard"], check=True).stdout.split("\n")
+    wanted = set()
+    for name in filter(None, names):
+        data = (repo / name).read_bytes()
+        if name in ("CMakeLists.txt", "simulator/CMakeLists.txt"):
+            data = shared(data.decode()).encode()
+        dst = tree / name
+        wanted.add(dst)
+        if not dst.exists() or dst.read_bytes() != data:
+            dst.parent.mkdir(parents=True, exist_ok=True)
+            dst.write_bytes(data)
+            shutil.copymode(repo / name, dst)
+    for old in [f for f in tree.rglob("*") if f.is_file() and f not in wanted]:
+        old.unlink()
     if not (build / "build.ninja").exists():
         r = run(["cmake", "-S", str(tree), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                  "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON", f"-DCMAKE_INSTALL_RPATH={build};{build}/simulator"])
