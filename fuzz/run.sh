@@ -61,7 +61,8 @@ if [ "$status" = 0 ]; then
   echo "$total" >"$total_file"
   echo "fuzz $target: $runs inputs in ${seconds}s, no finding ($total so far in $build)"
 else
-  echo "fuzz $target: FINDING after $runs inputs (exit $status); log $log:" >&2
+  echo "fuzz $target: FINDING after $runs inputs (exit $status), input in $artifacts/, log $log"
+  echo "fuzz $target: what the log says:" >&2
   grep -E "ERROR|SUMMARY|panel fuzz|model fuzz|console fuzz|Test unit written|deadly signal|runtime error" "$log" | head -20 >&2
   exit "$status"
 fi

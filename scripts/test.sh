@@ -44,15 +44,30 @@ here=$(pwd)
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0"
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-(cd "$BUILD_DIR" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+# A failing suite does not stop the fuzz runs: every part runs, and one
+# summary at the end says what passed and what did not.
+suite=ok
+(cd "$BUILD_DIR" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600) || suite=FAILED
 
 # Each fuzz target: its corpus (seeds and every input that once found a
 # fault) first, then new inputs for a while. All run; any finding fails.
-failed=()
+results=()
+failed=0
 for target in serial_rx tcp_rx device_model console; do
-  ./fuzz/run.sh "$target" "${FUZZ_SECONDS:-45}" || failed+=("$target")
+  if line=$(./fuzz/run.sh "$target" "${FUZZ_SECONDS:-45}"); then
+    results+=("$line")
+  else
+    results+=("${line:-fuzz $target: FAILED (see above)}")
+    failed=$((failed + 1))
+  fi
+  echo "${results[-1]}"
 done
-if [ ${#failed[@]} -gt 0 ]; then
-  echo "fuzz findings in: ${failed[*]} (inputs in $BUILD_DIR/fuzz-artifacts/)" >&2
+
+echo
+echo "== sanitizer run summary =="
+echo "test suite under ASan/UBSan: $suite"
+printf '%s\n' "${results[@]}"
+echo "fuzz targets: $(( ${#results[@]} - failed )) passed, $failed failed"
+if [ "$suite" != ok ] || [ "$failed" -gt 0 ]; then
   exit 1
 fi
