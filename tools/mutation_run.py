@@ -54,7 +54,7 @@ MUTANTS = [
     ("link-nowait-own-pump", "src/link/link.cpp",
      "    if (rx_complete_) {\n        dispatch_unsolicited(link_kind == 1);",
      "    if (false) {\n        dispatch_unsolicited(link_kind == 1);", "answer inside tx_cmd_nowait's pump lost"),
-    ("link-busy-nesting", "src/link/link.cpp", "st_.busy = depth > 0;", "st_.busy = false;",
+    ("link-busy-nesting", "src/link/link.cpp", "st_.busy = wait_depth_ > 0;", "st_.busy = false;",
      "a nested wait clears busy for the outer one"),
     # ---- adapters, files, settings
     ("ports-port-zero", "src/link/qt_ports.cpp", "if (!ok || v < 1 || v > 65535) return false;",

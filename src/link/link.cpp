@@ -75,10 +75,6 @@ void Link::wait_output_drained() {
 void Link::Delay(float seconds) { Delay(seconds, nullptr); }
 
 void Link::Delay(float seconds, const bool* done) {
-    // busy is a depth count underneath, so a nested Delay ending does not
-    // clear it while an outer wait still runs.
-    static thread_local int depth = 0;
-    ++depth;
     ++wait_depth_;
     st_.busy = true;
     const qint64 start = platform_.now_ms();
@@ -90,8 +86,7 @@ void Link::Delay(float seconds, const bool* done) {
         elapsed = float(platform_.now_ms() - start) / 1000.0f;
     }
     --wait_depth_;
-    --depth;
-    st_.busy = depth > 0;
+    st_.busy = wait_depth_ > 0;
 }
 
 void Link::tx_cmd(const QString& tx_str) {

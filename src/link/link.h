@@ -113,7 +113,9 @@ private:
     bool tim_rx_enabled_ = false;
     bool rx_tick_scheduled_ = false;
     bool in_rx_tick_ = false;
-    int wait_depth_ = 0;         // Delays running
+    // Delays running on this link; busy is set while any does, so a nested
+    // Delay ending does not clear it under an outer wait.
+    int wait_depth_ = 0;
     int tick_wait_depth_ = 0;    // wait_depth_ when the running tick began
     QByteArray serial_pending_;  // the last read, worked through reply by reply
     qsizetype serial_pending_at_ = 0;

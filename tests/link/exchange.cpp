@@ -237,6 +237,23 @@ private slots:
         rig.device.send_unsolicited("LAI12345678901234", true);
         QCOMPARE(rig.link.rx_count, int16_t(32767));
     }
+
+    void busy_counts_this_links_waits() {
+        // A nested wait ending leaves busy set for the outer one; a wait of
+        // another link (another panel) ending says nothing about this one.
+        LinkRig a, b;
+        QList<bool> seen;
+        bool inside = false;
+        a.platform.on_pump = [&] {
+            if (std::exchange(inside, true)) return;
+            a.link.Delay(0.001f);
+            b.link.Delay(0.001f);
+            seen << a.state.busy << b.state.busy;
+        };
+        a.link.Delay(0.001f);
+        seen << a.state.busy;
+        QCOMPARE(seen, QList<bool>({true, false, false}));
+    }
 };
 
 QTEST_MAIN(ExchangeTest)
