@@ -41,7 +41,8 @@ public:
     // A command is out and its reply not yet evaluated; other commands are dropped.
     bool awaiting_reply() const { return awaiting_reply_; }
     // After tx_cmd: the device answered with the command's code or with "ERR".
-    // Also set by a reply handled on arrival.
+    // A reply handled on arrival sets it too, or clears it when no handler
+    // takes the reply.
     bool reply_done() const { return reply_done_; }
     // Characters of the reply under way (16-bit, saturating).
     int16_t rx_count() const { return rx_count_; }
