@@ -356,7 +356,7 @@ int run_case(const QString& kind, int rounds) {
     wait_ms(300);
     if (tcp_case) {
         panel.links->cmd_conn_eth_Click();
-        for (int i = 0; i < 500 && !panel.link.eth_connected; ++i) wait_ms(10);
+        for (int i = 0; i < 500 && !panel.link.eth_connected(); ++i) wait_ms(10);
     }
     if (!panel.link.link_up()) return fail(kind + QStringLiteral(": the panel is not connected"));
     wait_ms(100);
@@ -425,7 +425,7 @@ int run_case(const QString& kind, int rounds) {
         if (tcp_case) return true;
         bare_serial.close();
         panel.links->cmd_conn_Click();
-        return panel.link.rs232_open;
+        return panel.link.rs232_open();
     };
     auto bare_fd = [&] { return tcp_case ? int(bare_tcp.socketDescriptor()) : int(bare_serial.handle()); };
     auto panel_fd = [&] { return tcp_case ? panel_tcp_fd : serial.fd(); };

@@ -114,7 +114,7 @@ int child(const QString& kind, quint16 port, const QString& serial_path, int ms)
     panel.load();
     if (tcp_case) {
         panel.links->cmd_conn_eth_Click();
-        for (int i = 0; i < 500 && !panel.link.eth_connected; ++i) wait_ms(10);
+        for (int i = 0; i < 500 && !panel.link.eth_connected(); ++i) wait_ms(10);
     }
     if (!panel.link.link_up() || !boxes.isEmpty()) {
         return fail(QStringLiteral("%1: the panel is not connected; boxes: %2").arg(kind, boxes.join(QLatin1Char('|'))));

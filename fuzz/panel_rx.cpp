@@ -198,7 +198,7 @@ const std::vector<Action>& actions() {
                                       : QStringLiteral("PSZ0%1%2").arg((a / 2) % 2 + 1).arg((a / 4) % 4));
         },
         [](Panel& p, int) {
-            if (p.link.link_kind == 0) p.links->cmd_get_ip_Click();
+            if (p.link.link_kind() == 0) p.links->cmd_get_ip_Click();
         },
         [](Panel& p, int) { p.startup->cmd_advance_Click(); },
     };
@@ -209,16 +209,16 @@ const std::vector<Action>& actions() {
 void check_at_rest(Panel& p, const char* when) {
     const Link& l = p.link;
     if (p.st.busy) fail(when, "busy");
-    if (l.awaiting_reply) fail(when, "awaiting_reply");
+    if (l.awaiting_reply()) fail(when, "awaiting_reply");
     if (!p.st.cmd_enable) fail(when, "cmd_enable off");
-    if (l.link_kind == 0 && !l.tim_rx_enabled()) fail(when, "serial poll left off");
-    if (l.rx_buffer.size() > Link::max_reply_chars || l.rx_count < 0) fail(when, "reply buffer");
+    if (l.link_kind() == 0 && !l.tim_rx_enabled()) fail(when, "serial poll left off");
+    if (l.reply().size() > Link::max_reply_chars || l.rx_count() < 0) fail(when, "reply buffer");
     if (l.held_back_bytes() > Link::max_pending_bytes) fail(when, "held-back bytes");
 }
 
 void bring_link_up(PanelRig& rig, Path path) {
-    if (path == Path::Tcp && !rig.link().eth_connected) rig.connect_ethernet();
-    if (path == Path::Serial && !rig.link().rs232_open) rig.p().links->set_comm();
+    if (path == Path::Tcp && !rig.link().eth_connected()) rig.connect_ethernet();
+    if (path == Path::Serial && !rig.link().rs232_open()) rig.p().links->set_comm();
 }
 
 }  // namespace
@@ -270,7 +270,7 @@ void run_panel_input(Path path, const uint8_t* data, size_t size) {
             const QByteArray unit = script.take(size_t(std::max(0, script.next()) % 16) + 1);
             device.deliver(unit.repeated(((op & 0x7F) + 1) * 16));
         }
-        if (p.link.rx_buffer.size() > Link::max_reply_chars || p.link.rx_count < 0) fail("reply buffer over its cap");
+        if (p.link.reply().size() > Link::max_reply_chars || p.link.rx_count() < 0) fail("reply buffer over its cap");
         if (p.link.held_back_bytes() > Link::max_pending_bytes) fail("held-back bytes over their cap");
     }
 
@@ -287,7 +287,7 @@ void run_panel_input(Path path, const uint8_t* data, size_t size) {
     bring_link_up(rig, path);
     rig.platform.messages.clear();
     p.link.tx_cmd(QStringLiteral("LCK999"));
-    if (!p.link.reply_done) fail("no answer after the input");
+    if (!p.link.reply_done()) fail("no answer after the input");
     if (p.st.lock_state != (device.model.state().locked ? 1 : 0)) fail("answer not handled");
     check_at_rest(p, "after a plain exchange:");
 }

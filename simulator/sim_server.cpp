@@ -309,14 +309,21 @@ void SimServer::console_line(const QString& line, const std::function<void(const
         print(faults_on_ ? "faults on" : "faults off");
         return;
     case ConsoleAction::Device:
-        break;
+        run_console_commands(action.commands, print);
+        return;
     }
+}
+
+// Front-panel commands run in order until one is refused or restarts the
+// device; each reply goes out to the panel as the device would send it.
+void SimServer::run_console_commands(const QList<QByteArray>& commands,
+                                     const std::function<void(const QString&)>& print) {
     if (model_.booting()) {
         print("the device is booting; try again in a moment");
         return;
     }
     int sent = 0;
-    for (const QByteArray& command : action.commands) {
+    for (const QByteArray& command : commands) {
         const QByteArray reply = model_.execute(command);
         log_.write("console", QStringLiteral("> \"%1\"").arg(TrafficLog::escape(command)));
         if (reply.startsWith("ERR")) {

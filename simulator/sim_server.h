@@ -123,6 +123,7 @@ signals:
 private:
     void on_new_connection();
     void on_data(Channel* channel, const QByteArray& bytes);
+    void run_console_commands(const QList<QByteArray>& commands, const std::function<void(const QString&)>& print);
     void broadcast(const QByteArray& reply);
     void on_restart();
     Channel* make_channel(const QString& name, int index, Channel::Writer writer);

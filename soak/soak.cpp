@@ -308,21 +308,21 @@ bool Worker::make_panel() {
     panel_ = std::make_unique<Panel>(platform_, *serial_, *tcp_, dir_.path());
     platform_.set_message_parent(&panel_->w);
     panel_->load();
-    return panel_->link.rs232_open;
+    return panel_->link.rs232_open();
 }
 
 void Worker::connect_ethernet(int patience_ms) {
     Panel& p = *panel_;
     if (!p.w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"))->isEnabled()) return;  // an attempt runs
     p.links->cmd_conn_eth_Click();
-    for (QDeadlineTimer bound(patience_ms); !p.link.eth_connected && !bound.hasExpired();) spin(5);
+    for (QDeadlineTimer bound(patience_ms); !p.link.eth_connected() && !bound.hasExpired();) spin(5);
 }
 
 // What an operator does when the link is down: connect again.
 void Worker::link_up(int patience_ms) {
     Panel& p = *panel_;
-    if (p.link.link_kind == 1 && !p.link.eth_connected) connect_ethernet(patience_ms);
-    if (p.link.link_kind == 0 && !p.link.rs232_open) p.links->cmd_conn_Click();
+    if (p.link.link_kind() == 1 && !p.link.eth_connected()) connect_ethernet(patience_ms);
+    if (p.link.link_kind() == 0 && !p.link.rs232_open()) p.links->cmd_conn_Click();
 }
 
 void Worker::action() {
@@ -399,13 +399,13 @@ void Worker::action() {
          }},
         {1, "PiP refresh", [&] { p.pip->dual_pip_refresh(); }},
         {1, "get IP", [&] {
-             if (p.link.link_kind == 0) p.links->cmd_get_ip_Click();
+             if (p.link.link_kind() == 0) p.links->cmd_get_ip_Click();
          }},
         {1, "advanced view", [&] { p.startup->cmd_advance_Click(); }},
         {2, "factory reset", [&] { p.power->cmd_fact_reset_Click(); }},
         {4, "switch link", [&] {
              ++switches_;
-             const int to = 1 - p.link.link_kind;
+             const int to = 1 - p.link.link_kind();
              p.links->opt_interface_Click(to);
              if (to == 1) connect_ethernet(3000);
          }},
@@ -429,14 +429,14 @@ void Worker::action() {
     chosen->run();
     spin(pick(0, 20));  // the panel takes what comes in between clicks
 
-    if (!p.st.busy && !p.link.awaiting_reply && p.st.cmd_enable) {
+    if (!p.st.busy && !p.link.awaiting_reply() && p.st.cmd_enable) {
         ++actions_ok_;
     } else {
         ++actions_bad_;
         out(QStringLiteral("INCONSISTENT after %1: busy %2 awaiting_reply %3 cmd_enable %4")
                 .arg(QLatin1String(chosen->name))
                 .arg(p.st.busy)
-                .arg(p.link.awaiting_reply)
+                .arg(p.link.awaiting_reply())
                 .arg(p.st.cmd_enable));
     }
     link_up(3000);
@@ -459,12 +459,12 @@ bool Worker::checkpoint() {
     sim_.console(QStringLiteral("faults on"));
     if (bad.isEmpty()) {
         ++checks_ok_;
-        out(QStringLiteral("CHECK passed (%1 link)").arg(QLatin1String(p.link.link_kind ? "TCP" : "serial")));
+        out(QStringLiteral("CHECK passed (%1 link)").arg(QLatin1String(p.link.link_kind() ? "TCP" : "serial")));
         return true;
     }
     ++checks_bad_;
     fields_bad_ += int(bad.size());
-    out(QStringLiteral("CHECK failed (%1 link): %2").arg(QLatin1String(p.link.link_kind ? "TCP" : "serial"), bad.join(QStringLiteral("; "))));
+    out(QStringLiteral("CHECK failed (%1 link): %2").arg(QLatin1String(p.link.link_kind() ? "TCP" : "serial"), bad.join(QStringLiteral("; "))));
     out(QStringLiteral("  traffic: ") + QString(p.link.log_text()).replace(QLatin1Char('\r'), QLatin1Char('|')));
     out(QStringLiteral("  device: ") + sim_.state().replace(QLatin1Char('\n'), QStringLiteral(" / ")));
     return false;

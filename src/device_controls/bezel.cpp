@@ -32,7 +32,7 @@ Bezel::Bezel(Context& c) : c_(c) {
 
 void Bezel::slider_change(Axis& a) {
     if (!c_.st.cmd_enable) return;
-    if (c_.link.link_up() && c_.link.awaiting_reply) {
+    if (c_.link.link_up() && c_.link.awaiting_reply()) {
         // Would be dropped while another exchange waits: keep the device's value.
         a.slider->undo_change();
         return;

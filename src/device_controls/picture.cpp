@@ -58,7 +58,7 @@ void Picture::slider_change(Group g, int index) {
     const int mode = c_.st.cur_mode;
     if (mode != DisplayMode::matrix && !DisplayMode::has_picture_rows(mode)) return;
     if (index < 1 || index > 4) return;
-    if (c_.link.link_up() && c_.link.awaiting_reply) {
+    if (c_.link.link_up() && c_.link.awaiting_reply()) {
         // Another exchange waits, so the command would be dropped: show again
         // what the device still holds.
         slider(g, index)->undo_change();

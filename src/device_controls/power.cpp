@@ -46,7 +46,7 @@ void Power::cmd_pwr_Click() {
     // With the link down (or another exchange waiting) nothing goes out and
     // no answer will come: the click is undone, so the button stays usable
     // and its next click still asks for the opposite of the device's state.
-    const bool sent = c_.link.link_up() && !c_.link.awaiting_reply;
+    const bool sent = c_.link.link_up() && !c_.link.awaiting_reply();
     const int16_t state_before = c_.st.pwr_state;
     const QImage picture_before = pwr->picture();
     const QString file_before = pwr->picture_file();

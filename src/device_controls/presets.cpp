@@ -30,8 +30,8 @@ bool Presets::send_and_settle(Row& row, const QString& code, int index) {
     c_.link.tx_cmd(code + Link::Pad3(index));
     // The device may take a while to apply a preset; a late answer still
     // arrives (unsolicited) and sets reply_done.
-    for (int waited = 0; waited < 10 && !c_.link.reply_done; ++waited) c_.link.Delay(0.5f);
-    return c_.link.reply_done;
+    for (int waited = 0; waited < 10 && !c_.link.reply_done(); ++waited) c_.link.Delay(0.5f);
+    return c_.link.reply_done();
 }
 
 void Presets::cmd_recall_Click(int index) {
@@ -71,7 +71,7 @@ void Presets::cmd_refresh_Click() {
     static const char* const queries[] = {"AUA999", "AUB999", "AUD999", "AUE999", "AUQ999", "BEH999",
                                           "BEV999", "BEZ999", "BEH998", "BEV998", "LCK999", "PWR999",
                                           "RES999", "MOD999", "OUT999", "INP999", "ASP999"};
-    bool complete = link.reply_done;
+    bool complete = link.reply_done();
     for (const char* q : queries) {
         if (!complete) break;
         const QString query = QLatin1String(q);
@@ -81,7 +81,7 @@ void Presets::cmd_refresh_Click() {
         // A limit query that went unanswered (or was answered out of range)
         // must not turn the next ordinary BEH/BEV echo into a new limit.
         if (query == QLatin1String("BEH998") || query == QLatin1String("BEV998")) c_.st.bezel_max_query = false;
-        complete = link.reply_done || query == QLatin1String("ASP999");
+        complete = link.reply_done() || query == QLatin1String("ASP999");
     }
     if (complete) {
         read_map_();

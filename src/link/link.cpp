@@ -11,9 +11,38 @@ namespace {
 constexpr char CR = '\r';
 constexpr char LF = '\n';
 const QString kRestartNotice = QStringLiteral("Need to re-connect Ethernet after TAVRIN-4X re-boots ready !");
+// The traffic log is cleared when an entry would pass this many.
+constexpr int16_t kLogEntries = 80;
+// Reply wait of tx_cmd, in slices of one millisecond.
+constexpr int kSerialSlices = 300;
+constexpr int kEthernetSlices = 600;
+// A reply is complete at this many characters even without its carriage
+// return; label replies ("LAI") and Get IP's address answers are longer.
+constexpr int16_t kShortReply = 7;
+constexpr int16_t kLabelReply = 17;
+constexpr int16_t kIpAnswer = 16;
 
 QString from_wire(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+bool is_label_reply(const QString& text) { return text.startsWith(QLatin1String("LAI")); }
 }  // namespace
+
+// A running serial tick: ticks may nest only under a reply wait that began
+// inside the outer tick (see run_scheduled_rx_tick), and the poll goes on
+// with the next tick once this one ends.
+struct Link::TickScope {
+    Link& l;
+    const bool outer_in;
+    const int outer_depth;
+    explicit TickScope(Link& link) : l(link), outer_in(link.in_rx_tick_), outer_depth(link.tick_wait_depth_) {
+        l.in_rx_tick_ = true;
+        l.tick_wait_depth_ = l.wait_depth_;
+    }
+    ~TickScope() {
+        l.in_rx_tick_ = outer_in;
+        l.tick_wait_depth_ = outer_depth;
+        if (l.tim_rx_enabled_ && l.serial_backlog()) l.schedule_rx_tick();
+    }
+};
 
 Link::Link(PanelState& state, Platform& platform, SerialPort& serial, TcpClient& tcp, LogSink* log)
     : st_(state), platform_(platform), serial_(serial), tcp_(tcp), log_(log) {
@@ -21,7 +50,7 @@ Link::Link(PanelState& state, Platform& platform, SerialPort& serial, TcpClient&
         if (!tim_rx_enabled_) return;
         // The answer a tx_cmd waits for is read at once rather than on the
         // next pass of the event loop; anything else waits for its tick.
-        if (awaiting_reply && !in_rx_tick_) tim_rx_Timer();
+        if (awaiting_reply_ && !in_rx_tick_) tim_rx_Timer();
         else schedule_rx_tick();
     };
     tcp_.on_data_arrival = [this] { wsk_client_DataArrival(); };
@@ -42,7 +71,7 @@ QString Link::Pad3(int n) {
 
 void Link::cmd_clear_Click() {
     log_text_.clear();
-    log_lines = 0;
+    log_lines_ = 0;
     if (log_) log_->set_text(log_text_, QString());
 }
 
@@ -51,12 +80,18 @@ void Link::log_append(const QString& text) {
     if (log_) log_->set_text(log_text_, text);
 }
 
+void Link::log_entry(const QString& text) {
+    if (log_lines_ > kLogEntries) cmd_clear_Click();
+    log_append(text);
+    ++log_lines_;
+}
+
 bool Link::check_link() {
-    if (link_kind == 1 && !eth_connected) {
+    if (link_kind_ == LinkKind::ethernet && !eth_connected_) {
         platform_.message(QStringLiteral("Ethernet port is disconnected !"), MsgIcon::Critical);
         return false;
     }
-    if (link_kind == 0 && !rs232_open) {
+    if (link_kind_ == LinkKind::rs232 && !rs232_open_) {
         platform_.message(QStringLiteral("RS232 port is disconnected !"), MsgIcon::Critical);
         return false;
     }
@@ -75,10 +110,6 @@ void Link::wait_output_drained() {
 void Link::Delay(float seconds) { Delay(seconds, nullptr); }
 
 void Link::Delay(float seconds, const bool* done) {
-    // busy is a depth count underneath, so a nested Delay ending does not
-    // clear it while an outer wait still runs.
-    static thread_local int depth = 0;
-    ++depth;
     ++wait_depth_;
     st_.busy = true;
     const qint64 start = platform_.now_ms();
@@ -90,96 +121,93 @@ void Link::Delay(float seconds, const bool* done) {
         elapsed = float(platform_.now_ms() - start) / 1000.0f;
     }
     --wait_depth_;
-    --depth;
-    st_.busy = depth > 0;
+    st_.busy = wait_depth_ > 0;
+}
+
+void Link::send_line(const QString& tx_str) {
+    const QByteArray framed = to_wire(tx_str) + CR;
+    if (link_kind_ == LinkKind::rs232) {
+        wait_output_drained();
+        serial_.write(framed);
+    } else {
+        tcp_.send(framed);
+    }
 }
 
 void Link::tx_cmd(const QString& tx_str) {
-    reply_done = false;
+    reply_done_ = false;
     if (!check_link()) return;
-    if (awaiting_reply) return;
-    if (log_lines > 80) cmd_clear_Click();
-    log_append(tx_str + QLatin1Char('>'));
-    ++log_lines;
-    rx_count = 0;
-    rx_buffer.clear();
-    rx_complete_ = false;
-    reply_done = false;
-    awaiting_reply = true;
+    if (awaiting_reply_) return;
+    log_entry(tx_str + QLatin1Char('>'));
+    clear_reply();
+    awaiting_reply_ = true;
 
-    int budget;
-    const QByteArray framed = to_wire(tx_str) + CR;
-    if (link_kind == 0) {
-        wait_output_drained();
-        serial_.write(framed);
-        budget = 300;
-    } else {
-        tcp_.send(framed);
-        if (tx_str == QLatin1String("RST001") || tx_str == QLatin1String("PWR001")) {
-            budget = 0;
-            device_restarting = true;
-            Delay(1.0f);
-            platform_.message(kRestartNotice, MsgIcon::Exclamation);
-            if (on_device_restart) on_device_restart();
-            device_restarting = false;
-        } else {
-            budget = 600;
-        }
-    }
+    const int slices = send_awaited(tx_str);
     // A slice ends as soon as the reply is in: the loop would stop at its
     // next check anyway, and the answer is handled without the slice's idle
     // remainder (up to two clock ticks per exchange).
-    for (int i = 0; i <= budget; ++i) {
-        if (reply_done) break;
-        Delay(0.001f, &reply_done);
+    for (int i = 0; i <= slices; ++i) {
+        if (reply_done_) break;
+        Delay(0.001f, &reply_done_);
     }
+    evaluate_reply(tx_str);
 
-    // A reply still under assembly when the wait ends is a time-out, not an
-    // answer: its partial text must not reach a handler.
-    reply_done = true;
-    const QString code = rx_complete_ ? rx_buffer.left(3) : QString();
-    if (code == QLatin1String("ERR")) {
-        // answered, no handler
-    } else if (code.isEmpty() || code != tx_str.left(3)) {
-        reply_done = false;
-    } else {
-        dispatch(code);
-    }
-    rx_count = 0;
-    rx_buffer.clear();
-    rx_complete_ = false;
-    awaiting_reply = false;
-    if (link_kind == 0) {
+    clear_reply();
+    awaiting_reply_ = false;
+    if (link_kind_ == LinkKind::rs232) {
         set_tim_rx_enabled(true);
         platform_.pump();
     }
     process_tcp_pending();
 }
 
+// Sends a command tx_cmd waits for; returns the slices its reply may take.
+int Link::send_awaited(const QString& tx_str) {
+    send_line(tx_str);
+    if (link_kind_ == LinkKind::rs232) return kSerialSlices;
+    if (tx_str == QLatin1String("RST001") || tx_str == QLatin1String("PWR001")) {
+        announce_restart();
+        return 0;
+    }
+    return kEthernetSlices;
+}
+
+void Link::announce_restart() {
+    device_restarting_ = true;
+    Delay(1.0f);
+    platform_.message(kRestartNotice, MsgIcon::Exclamation);
+    if (on_device_restart) on_device_restart();
+    device_restarting_ = false;
+}
+
+void Link::evaluate_reply(const QString& tx_str) {
+    // A reply still under assembly when the wait ends is a time-out, not an
+    // answer: its partial text must not reach a handler.
+    reply_done_ = true;
+    const QString code = rx_complete_ ? rx_buffer_.left(3) : QString();
+    if (code == QLatin1String("ERR")) {
+        // answered, no handler
+    } else if (code.isEmpty() || code != tx_str.left(3)) {
+        reply_done_ = false;
+    } else {
+        dispatch(code);
+    }
+}
+
 void Link::tx_cmd_nowait(const QString& tx_str) {
     if (!check_link()) return;
-    if (awaiting_reply) return;
-    awaiting_reply = true;
-    rx_count = 0;
-    rx_buffer.clear();
-    rx_complete_ = false;
-    const QByteArray framed = to_wire(tx_str) + CR;
-    if (link_kind == 1) {
-        tcp_.send(framed);
-        platform_.pump();
-        awaiting_reply = false;
-    } else {
-        wait_output_drained();
-        serial_.write(framed);
-        set_tim_rx_enabled(true);
-        platform_.pump();
-        awaiting_reply = false;
-    }
+    if (awaiting_reply_) return;
+    awaiting_reply_ = true;
+    clear_reply();
+    send_line(tx_str);
+    if (link_kind_ == LinkKind::rs232) set_tim_rx_enabled(true);
+    platform_.pump();
+    awaiting_reply_ = false;
     // An answer that completed inside that one pump found a "waiting" sender
     // that never evaluates; hand it on as the unsolicited reply it is.
     if (rx_complete_) {
-        dispatch_unsolicited(link_kind == 1);
-        if (link_kind == 0) set_tim_rx_enabled(true);
+        dispatch_unsolicited(link_kind_ == LinkKind::ethernet);
+        if (link_kind_ == LinkKind::rs232) set_tim_rx_enabled(true);
     }
     process_tcp_pending();
 }
@@ -207,32 +235,47 @@ bool Link::dispatch(const QString& code, bool tcp_path) {
 }
 
 void Link::dispatch_unsolicited(bool tcp_path) {
-    reply_done = true;
-    if (!dispatch(rx_buffer.left(3), tcp_path)) reply_done = false;
-    rx_count = 0;
-    rx_buffer.clear();
+    reply_done_ = true;
+    if (!dispatch(rx_buffer_.left(3), tcp_path)) reply_done_ = false;
+    clear_reply();
+    awaiting_reply_ = false;
+}
+
+// A whole reply is in: the tx_cmd waiting for it evaluates it, otherwise it
+// is handled now. Returns whether it was left for tx_cmd.
+bool Link::complete_reply(bool tcp_path) {
+    rx_buffer_.chop(1);
+    rx_complete_ = true;
+    reply_done_ = true;
+    if (awaiting_reply_) return true;
+    dispatch_unsolicited(tcp_path);
+    return false;
+}
+
+void Link::clear_reply() {
+    rx_count_ = 0;
+    rx_buffer_.clear();
     rx_complete_ = false;
-    awaiting_reply = false;
 }
 
 void Link::forget_reception() {
-    rx_count = 0;
-    rx_buffer.clear();
-    rx_complete_ = false;
+    awaiting_reply_ = false;
+    clear_reply();
     serial_pending_.clear();
     serial_pending_at_ = 0;
     tcp_pending_.clear();
+    reply_done_ = false;
 }
 
 void Link::add_rx_count(int n) {
     // 16-bit like the rest of the state, but saturating: a flood must not wrap
     // into a negative count that never completes.
-    rx_count = int16_t(std::min<int>(int(rx_count) + n, 32767));
+    rx_count_ = int16_t(std::min<int>(int(rx_count_) + n, 32767));
 }
 
 void Link::append_rx(const QString& text) {
-    const int room = max_reply_chars - int(rx_buffer.size());
-    if (room > 0) rx_buffer += text.left(room);
+    const int room = max_reply_chars - int(rx_buffer_.size());
+    if (room > 0) rx_buffer_ += text.left(room);
 }
 
 bool Link::serial_backlog() { return serial_pending_at_ < serial_pending_.size() || serial_.bytes_waiting() > 0; }
@@ -263,46 +306,42 @@ void Link::run_scheduled_rx_tick() {
 
 void Link::tim_rx_Timer() {
     if (!serial_backlog()) return;
-    struct TickScope {
-        Link& l;
-        const bool outer_in;
-        const int outer_depth;
-        explicit TickScope(Link& link) : l(link), outer_in(link.in_rx_tick_), outer_depth(link.tick_wait_depth_) {
-            l.in_rx_tick_ = true;
-            l.tick_wait_depth_ = l.wait_depth_;
-        }
-        ~TickScope() {
-            l.in_rx_tick_ = outer_in;
-            l.tick_wait_depth_ = outer_depth;
-            if (l.tim_rx_enabled_ && l.serial_backlog()) l.schedule_rx_tick();
-        }
-    } scope(*this);
-
+    TickScope scope(*this);
     set_tim_rx_enabled(false);
     platform_.pump();
 
-    // One read per tick. Bytes behind a carriage return are kept for the next
-    // tick instead of being thrown away: they are the device's next reply.
-    // They are worked through in place, so each reply costs the same however
-    // many wait behind it.
+    bool terminator = false;
+    if (take_serial_bytes(&terminator)) {
+        log_entry(rx_buffer_ + QLatin1Char(' '));
+        // tx_cmd evaluates its reply and re-enables the poll.
+        if (serial_reply_ends(terminator) && complete_reply(false)) return;
+    }
+    set_tim_rx_enabled(true);
+    platform_.pump();
+}
+
+// One read per tick. Bytes behind a carriage return are kept for the next
+// tick instead of being thrown away: they are the device's next reply. They
+// are worked through in place, so each reply costs the same however many wait
+// behind it. Returns whether the reply under way grew.
+bool Link::take_serial_bytes(bool* terminator) {
     if (serial_pending_at_ >= serial_pending_.size()) {
         serial_pending_ = serial_.read_all();
         if (serial_pending_.size() > max_pending_bytes) serial_pending_.truncate(max_pending_bytes);
         serial_pending_at_ = 0;
     }
     const QByteArray data = serial_pending_;
-    bool terminator = false;
     bool added = false;
     qsizetype i = serial_pending_at_;
     for (; i < data.size(); ++i) {
         const char b = data.at(i);
         // An LF (of a CR LF pair) or an empty line before a reply carries nothing.
-        if ((b == LF || b == CR) && rx_count == 0) continue;
+        if ((b == LF || b == CR) && rx_count_ == 0) continue;
         add_rx_count(1);
         append_rx(QString(QChar(uchar(b))));
         added = true;
         if (b == CR) {
-            terminator = true;
+            *terminator = true;
             ++i;
             break;
         }
@@ -312,49 +351,24 @@ void Link::tim_rx_Timer() {
         serial_pending_.clear();
         serial_pending_at_ = 0;
     }
+    return added;
+}
 
-    auto finish = [this] {
-        set_tim_rx_enabled(true);
-        platform_.pump();
-    };
-    if (!added) {
-        finish();
-        return;
-    }
-    if (log_lines > 80) cmd_clear_Click();
-    log_append(rx_buffer + QLatin1Char(' '));
-    ++log_lines;
-
-    if (rx_count < 7 && !terminator) {
-        finish();
-        return;
-    }
-    if (ip_query_step != 254) {
-        if (rx_count == 16) {
-            ip_query_step = 3;
-            awaiting_reply = false;
-            finish();
-            return;
+// Whether the serial reply under way is complete. An address answer of Get IP
+// is taken whole at its 16th character, before the general rule, and is left
+// in the buffer for Get IP rather than handled.
+bool Link::serial_reply_ends(bool terminator) {
+    if (rx_count_ < kShortReply && !terminator) return false;
+    if (ip_query_step_ != IpQuery::none) {
+        if (rx_count_ == kIpAnswer) {
+            ip_query_step_ = IpQuery::answered;
+            awaiting_reply_ = false;
+            return false;
         }
         // An address answer split across reads is still arriving.
-        if (rx_count < 16 && !terminator) {
-            finish();
-            return;
-        }
+        if (rx_count_ < kIpAnswer && !terminator) return false;
     }
-    if (rx_buffer.startsWith(QLatin1String("LAI")) && rx_count < 17 && !terminator) {
-        finish();
-        return;
-    }
-    rx_buffer.chop(1);
-    rx_complete_ = true;
-    if (awaiting_reply) {
-        // tx_cmd evaluates and re-enables the poll.
-        reply_done = true;
-        return;
-    }
-    dispatch_unsolicited(false);
-    finish();
+    return !(is_label_reply(rx_buffer_) && rx_count_ < kLabelReply && !terminator);
 }
 
 void Link::wsk_client_DataArrival() {
@@ -368,11 +382,11 @@ void Link::process_tcp_pending() {
     // A handler that pumps events may let more data arrive; it is handled by
     // the outer loop after the handler returns, unless a nested tx_cmd waits.
     const bool nested = in_tcp_arrival_;
-    if (nested && !(awaiting_reply && !rx_complete_)) return;
+    if (nested && !(awaiting_reply_ && !rx_complete_)) return;
     in_tcp_arrival_ = true;
     while (!tcp_pending_.isEmpty()) {
         // A complete reply waits for its tx_cmd; later replies wait behind it.
-        if (awaiting_reply && rx_complete_) break;
+        if (awaiting_reply_ && rx_complete_) break;
         const int cr = tcp_pending_.indexOf(CR);
         const int len = std::min<int>(cr >= 0 ? cr + 1 : int(tcp_pending_.size()), max_tcp_piece);
         const QByteArray piece = tcp_pending_.left(len);
@@ -384,7 +398,7 @@ void Link::process_tcp_pending() {
 
 void Link::process_tcp_piece(const QByteArray& raw) {
     QByteArray piece = raw;
-    if (rx_count == 0) {
+    if (rx_count_ == 0) {
         int skip = 0;
         while (skip < piece.size() && (piece.at(skip) == LF || piece.at(skip) == CR)) ++skip;
         piece.remove(0, skip);
@@ -393,16 +407,12 @@ void Link::process_tcp_piece(const QByteArray& raw) {
     const bool terminator = piece.contains(CR);
     add_rx_count(int(piece.size()));
     append_rx(from_wire(piece));
-    if (terminator) log_append(rx_buffer + QLatin1Char(' '));
-    ++log_lines;
-    if (rx_count < 7 && !terminator) return;
-    if (log_lines > 80) cmd_clear_Click();
-    if (rx_buffer.startsWith(QLatin1String("LAI")) && rx_count < 17 && !terminator) return;
-    rx_buffer.chop(1);
-    reply_done = true;
-    rx_complete_ = true;
-    if (awaiting_reply) return;
-    dispatch_unsolicited(true);
+    if (terminator) log_append(rx_buffer_ + QLatin1Char(' '));
+    ++log_lines_;
+    if (rx_count_ < kShortReply && !terminator) return;
+    if (log_lines_ > kLogEntries) cmd_clear_Click();
+    if (is_label_reply(rx_buffer_) && rx_count_ < kLabelReply && !terminator) return;
+    complete_reply(true);
 }
 
 }  // namespace tavrin

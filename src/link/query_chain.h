@@ -18,9 +18,9 @@ inline bool send_queries(Link& link, const QStringList& queries,
                          const std::function<bool(const QString&)>& may_go_unanswered = {}) {
     for (const QString& q : queries) {
         link.tx_cmd(q);
-        if (!link.reply_done && !(may_go_unanswered && may_go_unanswered(q))) break;
+        if (!link.reply_done() && !(may_go_unanswered && may_go_unanswered(q))) break;
     }
-    return link.reply_done;
+    return link.reply_done();
 }
 
 }  // namespace tavrin

@@ -49,26 +49,24 @@ void LinkControls::set_comm() {
     Link& link = c_.link;
     auto* conn = w.ctl<ColorButton>(QStringLiteral("cmd_conn"));
     auto* disconn = w.ctl<ColorButton>(QStringLiteral("cmd_disconn"));
-    if (link.rs232_open) link.serial().close();
+    if (link.rs232_open()) link.serial().close();
     if (!link.serial().open(com_port_no)) {
         QString text = QStringLiteral("COM%1: Fail !").arg(com_port_no);
         if (const QString why = link.serial().open_failure(); !why.isEmpty()) text += QLatin1Char('\n') + why;
         c_.platform.message(text, MsgIcon::None);
         conn->set_back_color(colors::neutral);
         disconn->set_back_color(colors::red);
-        link.rs232_open = false;
+        link.serial_closed();
         c_.platform.pump();
         return;
     }
     link.serial().discard_queues();
-    link.rs232_open = true;
+    link.serial_opened();
     conn->set_back_color(colors::routed);
     disconn->set_back_color(colors::neutral);
     c_.platform.pump();
     // A half-received reply of the previous port is forgotten.
-    link.awaiting_reply = false;
     link.forget_reception();
-    link.reply_done = false;
 }
 
 void LinkControls::cbo_com_Click() {
@@ -81,15 +79,15 @@ void LinkControls::cmd_conn_Click() { set_comm(); }
 
 void LinkControls::cmd_disconn_Click() {
     Link& link = c_.link;
-    if (!link.rs232_open) return;
+    if (!link.rs232_open()) return;
     c_.w.ctl<ColorButton>(QStringLiteral("cmd_conn"))->set_back_color(colors::neutral);
     c_.w.ctl<ColorButton>(QStringLiteral("cmd_disconn"))->set_back_color(colors::red);
     link.serial().close();
-    link.rs232_open = false;
+    link.serial_closed();
 }
 
 void LinkControls::serial_lost(const QString& cause) {
-    if (!c_.link.rs232_open) return;
+    if (!c_.link.rs232_open()) return;
     cmd_disconn_Click();
     c_.platform.message(QStringLiteral("COM%1: Connection lost !\n%2\nPress Connect when it is back.")
                             .arg(com_port_no)
@@ -102,17 +100,17 @@ void LinkControls::serial_lost(const QString& cause) {
 void LinkControls::opt_interface_Click(int index) {
     ControlWindow& w = c_.w;
     Link& link = c_.link;
-    link.link_kind = int16_t(index);
+    link.choose_interface(int16_t(index));
     for (const char* name : {"cmd_conn", "cmd_disconn", "cbo_com", "lab_rs232", "cmd_conn_eth", "cmd_disconn_eth",
                              "lab_ip", "txt_ip"})
         w.control(QLatin1String(name))->hide();
     auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
     auto* disconn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_disconn_eth"));
-    if (link.link_kind == LinkKind::rs232) {
+    if (link.link_kind() == LinkKind::rs232) {
         tim_eth_->set_enabled(false);
         tim_eth_->set_interval(7000);
         link.tcp().close();
-        link.eth_connected = false;
+        link.ethernet_down();
         conn_eth->setEnabled(true);
         conn_eth->set_back_color(colors::neutral);
         disconn_eth->setEnabled(false);
@@ -129,8 +127,8 @@ void LinkControls::opt_interface_Click(int index) {
         }
         set_comm();
     } else {
-        if (link.rs232_open) {
-            link.rs232_open = false;
+        if (link.rs232_open()) {
+            link.serial_closed();
             link.serial().close();
         }
         conn_eth->show();
@@ -173,11 +171,11 @@ void LinkControls::wsk_client_Connect() {
     ControlWindow& w = c_.w;
     // A connection that completes after the operator gave up (or switched to
     // RS-232) is not ours any more.
-    if (!tim_eth_->enabled() || c_.link.link_kind != LinkKind::ethernet) {
+    if (!tim_eth_->enabled() || c_.link.link_kind() != LinkKind::ethernet) {
         c_.link.tcp().close();
         return;
     }
-    c_.link.eth_connected = true;
+    c_.link.ethernet_up();
     tim_eth_->set_interval(100);
     tim_eth_->set_enabled(true);
     w.control(QStringLiteral("lab_eth_state"))->hide();
@@ -190,7 +188,7 @@ void LinkControls::wsk_client_Connect() {
 void LinkControls::tim_eth_Timer() {
     ControlWindow& w = c_.w;
     Link& link = c_.link;
-    if (link.eth_connected) {
+    if (link.eth_connected()) {
         if (link.tcp().state() != TcpClient::State::Connected) eth_lost();
         return;
     }
@@ -209,7 +207,7 @@ void LinkControls::cmd_disconn_eth_Click() {
     Link& link = c_.link;
     tim_eth_->set_enabled(false);
     link.tcp().close();
-    link.eth_connected = false;
+    link.ethernet_down();
     tim_eth_->set_interval(7000);
     auto* conn_eth = w.ctl<ColorButton>(QStringLiteral("cmd_conn_eth"));
     conn_eth->setEnabled(true);
@@ -222,7 +220,7 @@ void LinkControls::cmd_disconn_eth_Click() {
 void LinkControls::eth_lost() {
     // A restarting device drops the connection; the re-connect notice says
     // all there is to say, and the restart closes our end itself.
-    if (c_.link.device_restarting) return;
+    if (c_.link.device_restarting()) return;
     tim_eth_->set_enabled(false);
     c_.platform.message(QStringLiteral("Ethernet is disconnected !"), MsgIcon::Critical);
     cmd_disconn_eth_Click();
@@ -230,7 +228,7 @@ void LinkControls::eth_lost() {
 
 void LinkControls::wsk_client_Error() {
     // An attempt that fails is reported by the watchdog's first tick.
-    if (c_.link.eth_connected) eth_lost();
+    if (c_.link.eth_connected()) eth_lost();
 }
 
 void LinkControls::on_reply_EXT() { cmd_disconn_eth_Click(); }
@@ -249,18 +247,18 @@ void LinkControls::cmd_get_ip_Click() {
     } steps[] = {{"EIP999", "txt_get_ip"}, {"EMK999", "txt_get_mask"}, {"EGW999", "txt_get_gate"}};
     for (const auto& s : steps) w.ctl<QLineEdit>(QLatin1String(s.box))->clear();
     for (int step = 0; step < 3; ++step) {
-        link.ip_query_step = int16_t(step);
+        link.start_ip_step(int16_t(step));
         link.tx_cmd_nowait(QLatin1String(steps[step].query));
-        for (int i = 0; i < 51 && link.ip_query_step != IpQuery::answered; ++i) link.Delay(0.001f);
-        if (link.ip_query_step != IpQuery::answered) break;
+        for (int i = 0; i < 51 && !link.ip_answered(); ++i) link.Delay(0.001f);
+        if (!link.ip_answered()) break;
         // The answer ends with its carriage return; the box shows the text.
-        QString answer = link.rx_buffer;
+        QString answer = link.reply();
         if (answer.endsWith(QLatin1Char('\r'))) answer.chop(1);
         w.ctl<QLineEdit>(QLatin1String(steps[step].box))->setText(answer);
     }
-    link.ip_query_step = IpQuery::none;
+    link.end_ip_query();
     button->set_back_color(colors::neutral);
-    button->setEnabled(link.link_kind == LinkKind::rs232);
+    button->setEnabled(link.link_kind() == LinkKind::rs232);
 }
 
 }  // namespace tavrin

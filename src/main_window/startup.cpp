@@ -1,6 +1,5 @@
 #include "main_window/startup.h"
 
-#include "link/link_values.h"
 #include "link/program_files.h"
 #include "main_window/link_controls.h"
 
@@ -26,15 +25,14 @@ void Startup::Form_Load() {
 
     // Loading starts from the first values whatever ran before.
     c_.st = PanelState{};
-    link.ip_query_step = IpQuery::none;
-    link.log_lines = 0;
-    link.rs232_open = false;
-    link.eth_connected = false;
+    link.end_ip_query();
+    link.serial_closed();
+    link.ethernet_down();
     fill_lists();
     link.cmd_clear_Click();
     restore_settings();
     // On RS-232 this opens the stored port at once.
-    links_.opt_interface_Click(link.link_kind);
+    links_.opt_interface_Click(link.link_kind());
 
     w_.set_height_twips(c_.st.advanced_view ? FrmMain::advanced_height_twips : FrmMain::compact_height_twips);
     w_.show();
@@ -72,7 +70,7 @@ void Startup::fill_lists() {
 
 void Startup::restore_settings() {
     const Settings s = read_settings(w_.files().settings_to_read());
-    c_.link.link_kind = s.link_kind;
+    c_.link.choose_interface(s.link_kind);
     links_.com_port_no = s.com_port_no;
     c_.st.advanced_view = s.advanced_view;
     w_.ctl<QLineEdit>(QStringLiteral("txt_ip"))->setText(s.address);
@@ -85,7 +83,7 @@ void Startup::restore_settings() {
 void Startup::Form_Unload() {
     Link& link = c_.link;
     link.serial().close();
-    link.rs232_open = false;
+    link.serial_closed();
     save_settings();
 }
 
@@ -95,7 +93,7 @@ bool Startup::save_settings() {
     if (!settings_read_ || settings_saved_) return true;
     settings_saved_ = true;
     Settings s;
-    s.link_kind = c_.link.link_kind;
+    s.link_kind = c_.link.link_kind();
     s.com_port_no = links_.com_port_no;
     s.advanced_view = c_.st.advanced_view;
     s.address = c_.w.ctl<QLineEdit>(QStringLiteral("txt_ip"))->text().trimmed();

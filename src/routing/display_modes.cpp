@@ -65,16 +65,16 @@ void DisplayModes::cmd_mode_Click(int index) {
     link.tx_cmd(QStringLiteral("MOD") + Link::Pad3(index));
 
     // The device takes a while to switch; a late MOD reply still counts.
-    for (int n = 0; n < 10 && !link.reply_done; ++n) link.Delay(0.5f);
+    for (int n = 0; n < 10 && !link.reply_done(); ++n) link.Delay(0.5f);
 
-    if (link.reply_done) {
+    if (link.reply_done()) {
         if (index == DisplayMode::tv_wall) {
             send_queries(link, {QStringLiteral("OUT001"), QStringLiteral("INP999")});
         } else {
             map_.map_refresh();
         }
-        if (link.reply_done) picture_.cmd_pic_refresh_Click();
-        if (link.reply_done) link.tx_cmd(QStringLiteral("ASP999"));
+        if (link.reply_done()) picture_.cmd_pic_refresh_Click();
+        if (link.reply_done()) link.tx_cmd(QStringLiteral("ASP999"));
     }
     if (index != DisplayMode::tv_wall && c_.st.cur_output >= 1 && c_.st.cur_output <= 4)
         c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), c_.st.cur_output)->set_back_color(colors::selected);

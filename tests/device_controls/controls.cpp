@@ -91,7 +91,7 @@ private slots:
             auto* box = rig.c<QLineEdit>(box_name);
             QVERIFY(slider->value() == 40 && box->text() == " 40");
             const bool moved = rig.once_during([&] { QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton); },
-                                               [&] { return rig.link().awaiting_reply; }, [&, move = move] { move(slider); });
+                                               [&] { return rig.link().awaiting_reply(); }, [&, move = move] { move(slider); });
             QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
             QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
             move(slider);  // with nothing waiting it goes out
@@ -188,7 +188,7 @@ private slots:
             QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
         }
         QCOMPARE(rig.take_received(), QStringList(5, "RST001"));
-        rig.link().rs232_open = false;
+        rig.link().serial_closed();
         QTest::mouseClick(fact, Qt::LeftButton);
         QVERIFY(fact->isEnabled());
     }
@@ -207,12 +207,12 @@ private slots:
                 const QByteArray row = QByteArray(reported) + (link_down ? " link down" : " busy");
                 const auto click = [&] { QTest::mouseClick(pwr, Qt::LeftButton); };
                 if (link_down) {
-                    rig.link().rs232_open = false;
+                    rig.link().serial_closed();
                     click();
-                    rig.link().rs232_open = true;
+                    rig.link().serial_opened();
                 } else {
                     QVERIFY2(rig.once_during([&] { QTest::mouseClick(rig.c("cmd_ver"), Qt::LeftButton); },
-                                             [&] { return rig.link().awaiting_reply; }, click),
+                                             [&] { return rig.link().awaiting_reply(); }, click),
                              row);
                 }
                 QVERIFY2(pwr->isEnabled() && rig.st().pwr_state == state, row);

@@ -59,7 +59,7 @@ private slots:
             sim_.console(QLatin1String(line));
         make_panel(QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_.port).toLatin1());
         panel_->links->cmd_conn_eth_Click();
-        QTRY_VERIFY(panel_->link.eth_connected);
+        QTRY_VERIFY(panel_->link.eth_connected());
         FrmMain& w = panel_->w;
         QTest::mouseClick(w.ctl<ColorButton>(QStringLiteral("cmd_refresh")), Qt::LeftButton);
         const auto checked = [&](const char* group, int i) { return w.ctl_at<QRadioButton>(group, i)->isChecked(); };
@@ -106,7 +106,7 @@ private slots:
         // panel waits: one notice, then the panel offers Connect again.
         QTest::mouseClick(w.ctl<ColorButton>("cmd_fact_reset"), Qt::LeftButton);
         QTRY_COMPARE(boxes_, QStringList{"Need to re-connect Ethernet after TAVRIN-4X re-boots ready !"});
-        QVERIFY(!panel_->link.eth_connected && w.control("cmd_conn_eth")->isEnabled());
+        QVERIFY(!panel_->link.eth_connected() && w.control("cmd_conn_eth")->isEnabled());
         boxes_.clear();
         QTRY_VERIFY(!sim_.state().contains("(booting)"));  // ready for the next test
     }

@@ -60,16 +60,20 @@ private slots:
     void link_down_refuses() {
         for (int kind : {0, 1}) {
             LinkRig rig;
-            rig.link.link_kind = int16_t(kind);
-            (kind ? rig.link.rs232_open : rig.link.eth_connected) = true;  // only the other link is up
-            rig.link.reply_done = true;
+            up(rig, kind == 0);  // only the other link is up, and it answered
+            rig.device.echo_everything();
             rig.link.tx_cmd(QStringLiteral("PWR999"));
-            QCOMPARE(rig.link.reply_done, false);
+            QVERIFY(rig.link.reply_done());
+            rig.link.choose_interface(int16_t(kind));
+            rig.link.cmd_clear_Click();
+            rig.serial.writes.clear(), rig.tcp.sends.clear();
+            rig.link.tx_cmd(QStringLiteral("PWR999"));
+            QCOMPARE(rig.link.reply_done(), false);
             rig.link.tx_cmd_nowait(QStringLiteral("BRI050"));
             const QString m = kind ? "Ethernet port is disconnected !" : "RS232 port is disconnected !";
             QCOMPARE(rig.platform.messages, (QList<QPair<QString, MsgIcon>>(2, {m, MsgIcon::Critical})));
             QVERIFY(rig.serial.writes.isEmpty() && rig.tcp.sends.isEmpty());
-            QCOMPARE(rig.link.log_text() + QString::number(rig.link.log_lines), QStringLiteral("0"));
+            QCOMPARE(rig.link.log_text() + QString::number(rig.link.log_lines()), QStringLiteral("0"));
         }
     }
 
@@ -101,7 +105,7 @@ private slots:
         const QString notice = "Need to re-connect Ethernet after TAVRIN-4X re-boots ready !";
         const QList<QPair<QString, MsgIcon>> restart_notice(c.slices ? 0 : 1, {notice, MsgIcon::Exclamation});
         QCOMPARE(rig.platform.messages, restart_notice);
-        QCOMPARE(rig.link.reply_done, false);
+        QCOMPARE(rig.link.reply_done(), false);
         QCOMPARE(seen, QStringList());
         QCOMPARE(rig.link.log_text(), c.command + '>');
     }
@@ -114,7 +118,7 @@ private slots:
         rig.device.answer(QStringLiteral("PWR999"), "PWR001\r", 5);
         const qint64 start = rig.platform.now;
         rig.link.tx_cmd(QStringLiteral("PWR999"));
-        QVERIFY(rig.link.reply_done);
+        QVERIFY(rig.link.reply_done());
         QCOMPARE(rig.platform.now - start, 5);
     }
     void replies_data() {
@@ -170,11 +174,11 @@ private slots:
         if (c.via == Via::NoWait) rig.link.tx_cmd_nowait(c.command);
         if (c.via == Via::Unsolicited) rig.device.send_unsolicited(c.pieces.front(), c.tcp);
         rig.platform.advance(c.via == Via::Unsolicited ? 4 : 0);
-        QCOMPARE(rig.link.reply_done, c.done);
+        QCOMPARE(rig.link.reply_done(), c.done);
         rig.platform.advance(4);
         QCOMPARE(seen, c.handled);
         QCOMPARE(rig.link.log_text(), c.log);
-        QCOMPARE(rig.link.rx_buffer + QString::number(rig.link.rx_count), QStringLiteral("0"));
+        QCOMPARE(rig.link.reply() + QString::number(rig.link.rx_count()), QStringLiteral("0"));
     }
 
     void send_while_awaiting_is_dropped() {
@@ -192,7 +196,7 @@ private slots:
         QCOMPARE(rig.serial.writes, QList<QByteArray>({"PWR999\r"}));
         QVERIFY(rig.platform.messages.isEmpty());
         QCOMPARE(rig.link.log_text(), QStringLiteral("PWR999>PWR001\r "));
-        QCOMPARE(rig.link.reply_done, true);  // the dropped tx_cmd cleared it; the stored reply still counts
+        QCOMPARE(rig.link.reply_done(), true);  // the dropped tx_cmd cleared it; the stored reply still counts
     }
 
     void log_clears_after_80_entries() {
@@ -202,9 +206,9 @@ private slots:
         for (int i = 0; i < 40; ++i) rig.link.tx_cmd(QStringLiteral("MNU001"));  // 80 entries
         rig.device.never_answer(QStringLiteral("MND001"));
         rig.link.tx_cmd(QStringLiteral("MND001"));
-        QCOMPARE(rig.link.log_lines, int16_t(81));
+        QCOMPARE(rig.link.log_lines(), int16_t(81));
         rig.link.tx_cmd(QStringLiteral("MNL001"));  // clears first, then appends
-        QCOMPARE(rig.link.log_text() + QString::number(rig.link.log_lines), QStringLiteral("MNL001>MNL001\r 2"));
+        QCOMPARE(rig.link.log_text() + QString::number(rig.link.log_lines()), QStringLiteral("MNL001>MNL001\r 2"));
     }
 
     void garbage_never_hurts() {
@@ -222,7 +226,7 @@ private slots:
             for (const QByteArray& b : nasty) {
                 rig.device.send_unsolicited(b, tcp);
                 rig.platform.advance(1);
-                QVERIFY(rig.link.rx_buffer.size() <= Link::max_reply_chars && rig.link.rx_count >= 0);
+                QVERIFY(rig.link.reply().size() <= Link::max_reply_chars && rig.link.rx_count() >= 0);
             }
             rig.platform.advance(5000);  // drain what is held back, end any half reply, then work as ever
             rig.device.send_unsolicited("\rBRI250\r", tcp);
@@ -231,11 +235,29 @@ private slots:
         }
         // A count about to pass 16 bits stops at the top instead of wrapping negative.
         LinkRig rig;
-        rig.connect_tcp();
-        rig.link.awaiting_reply = true;
-        rig.link.rx_count = 32760;
-        rig.device.send_unsolicited("LAI12345678901234", true);
-        QCOMPARE(rig.link.rx_count, int16_t(32767));
+        rig.open_serial();
+        int16_t count = 0;
+        rig.link.register_handler(QStringLiteral("AAA"), [&] { count = rig.link.rx_count(); });
+        rig.device.send_unsolicited(QByteArray(40000, 'A'), false);  // one read, no carriage return
+        rig.platform.advance(2);
+        QCOMPARE(count, int16_t(32767));
+    }
+
+    void busy_counts_this_links_waits() {
+        // A nested wait ending leaves busy set for the outer one; a wait of
+        // another link (another panel) ending says nothing about this one.
+        LinkRig a, b;
+        QList<bool> seen;
+        bool inside = false;
+        a.platform.on_pump = [&] {
+            if (std::exchange(inside, true)) return;
+            a.link.Delay(0.001f);
+            b.link.Delay(0.001f);
+            seen << a.state.busy << b.state.busy;
+        };
+        a.link.Delay(0.001f);
+        seen << a.state.busy;
+        QCOMPARE(seen, QList<bool>({true, false, false}));
     }
 };
 

@@ -129,7 +129,7 @@ private slots:
             QVERIFY2(seen.posted_ran_at > 0 && seen.posted_ran_at < total, name);
             rig.device.answer(QStringLiteral("MOD999"), "MOD005\r");
             rig.link.tx_cmd(QStringLiteral("MOD999"));
-            QVERIFY2(rig.link.reply_done && mods == QStringList{"MOD005"}, name);
+            QVERIFY2(rig.link.reply_done() && mods == QStringList{"MOD005"}, name);
         }
     }
 
@@ -156,7 +156,7 @@ private slots:
         rig.platform.advance(1);
         QCOMPARE(clicks, 1);
         QCOMPARE(pwr, QStringList{"PWR001"});
-        QCOMPARE(rig.link.reply_done, true);
+        QCOMPARE(rig.link.reply_done(), true);
     }
 
     void pseudo_terminal_data() {
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(pty.ok);
         RealSerial r(pty.dir.path());
         QVERIFY(r.serial.open(1));
-        r.link.rs232_open = true;
+        r.link.serial_opened();
         r.link.set_tim_rx_enabled(true);
         // The device floods, then sends a last reply: replies are handled in
         // order, so once that one is in, the backlog has been worked off.
@@ -202,7 +202,7 @@ private slots:
         QVERIFY2(r.bri.span() < 4 * kFlatStack, qPrintable(QString::number(r.bri.span())));
         pty.answer_once("MOD999\r", "MOD005\r");
         r.link.tx_cmd(QStringLiteral("MOD999"));
-        QVERIFY(r.link.reply_done);
+        QVERIFY(r.link.reply_done());
         QCOMPARE(r.mods.last(), QStringLiteral("MOD005"));
     }
 };

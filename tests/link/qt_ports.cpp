@@ -125,7 +125,7 @@ private slots:
         const QSerialPort& port = r.serial.port();  // 115200,N,8,1
         QCOMPARE(QList<int>({port.baudRate(), port.parity(), port.dataBits(), port.stopBits()}),
                  QList<int>({115200, 0, 8, 1}));
-        r.link.rs232_open = true;
+        r.link.serial_opened();
         r.link.set_tim_rx_enabled(true);
         r.link.tx_cmd_nowait(QStringLiteral("BRI250"));
         QTRY_COMPARE(dev->read(), QByteArray("BRI250\r"));
@@ -232,8 +232,8 @@ private slots:
         QVERIFY2(idle > 0 && interval > 0 && count > 0 && idle + interval * count <= 30,
                  qPrintable(QStringLiteral("%1 + %2 x %3").arg(idle).arg(interval).arg(count)));
         QVERIFY2(user_timeout > 0 && user_timeout <= 30000, qPrintable(QString::number(user_timeout)));
-        r.link.link_kind = 1;
-        r.link.eth_connected = true;
+        r.link.choose_interface(LinkKind::ethernet);
+        r.link.ethernet_up();
         r.link.tx_cmd_nowait(QStringLiteral("MOD999"));
         QTRY_COMPARE(peer->bytesAvailable(), qint64(7));
         QCOMPARE(peer->readAll(), QByteArray("MOD999\r"));

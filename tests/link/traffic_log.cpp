@@ -65,22 +65,22 @@ private slots:
             LoggedRig r(path);
             QVERIFY2(r.log.open(&why), qPrintable(why));
             QVERIFY(r.logged_serial.open(1));
-            r.link.rs232_open = true;
+            r.link.serial_opened();
             r.link.set_tim_rx_enabled(true);
             r.state.cmd_enable = true;
             r.device.answer_in_pieces(QStringLiteral("PWR999"), {"PW", "R001\r"}, 1, 3);  // one reply in two reads
             r.link.tx_cmd(QStringLiteral("PWR999"));
-            QVERIFY(r.link.reply_done);
+            QVERIFY(r.link.reply_done());
             r.device.send_unsolicited("AUD001\rBRI\x01\xe9\r\n", false);  // two replies in one read, odd bytes
             r.platform.advance(20);
 
-            r.link.link_kind = 1;
+            r.link.choose_interface(LinkKind::ethernet);
             r.logged_tcp.connect_to(QStringLiteral("127.0.0.1"), 23);
             r.tcp.accept_connection();
-            r.link.eth_connected = true;
+            r.link.ethernet_up();
             r.device.answer(QStringLiteral("MOD999"), "MOD002\r\n");
             r.link.tx_cmd(QStringLiteral("MOD999"));
-            QVERIFY(r.link.reply_done);
+            QVERIFY(r.link.reply_done());
             r.device.send_unsolicited("EX", true);  // the connection ends halfway through a reply
             r.logged_tcp.close();
             // Written once the traffic pauses, without waiting for the end.

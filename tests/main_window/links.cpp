@@ -29,7 +29,7 @@ QString look(PanelRig& r, const char* name) {
 QString eth(PanelRig& r) {
     const Timer& t = r.p().links->tim_eth();
     auto* label = qobject_cast<QLabel*>(ctl(r, "lab_eth_state"));
-    return QStringList{r.link().eth_connected ? "up" : "down", t.enabled() ? "on" : "off",
+    return QStringList{r.link().eth_connected() ? "up" : "down", t.enabled() ? "on" : "off",
                        QString::number(t.interval()), look(r, "cmd_conn_eth"), look(r, "cmd_disconn_eth"),
                        label->isHidden() ? "-" : label->text()}
         .join(' ');
@@ -40,7 +40,7 @@ QString serial(PanelRig& r) {
     return QStringList{ctl(r, "cbo_com")->isHidden() ? "Ethernet" : "RS-232",
                        r.w().ctl<QComboBox>(QStringLiteral("cbo_com"))->currentText(),
                        (r.serial.is_open() ? "open:" + QString::number(r.serial.opened_port) : "closed") +
-                           (r.link().rs232_open == r.serial.is_open() ? "" : "?"),
+                           (r.link().rs232_open() == r.serial.is_open() ? "" : "?"),
                        look(r, "cmd_conn"), look(r, "cmd_disconn"), look(r, "cmd_get_ip")}
         .join(' ');
 }
@@ -63,11 +63,11 @@ private slots:
         PanelRig r;  // RS-232, port 1 open
         r.serial.failing_ports = {4};
         r.serial.failure_reason = QStringLiteral("Port busy: /dev/ttyUSB3. Another program has it open.");
-        r.link().rx_buffer = QStringLiteral("PW");  // half a reply from the old port
-        r.link().rx_count = 2;
+        r.device.send_unsolicited("PW", false);  // half a reply from the old port
+        r.platform.advance(2);
         pick_port(r, 1);
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM2: open:2 on#00d020 on#c0c0c0 on#c0c0c0"));
-        QCOMPARE(r.link().rx_buffer + QString::number(r.link().rx_count), QStringLiteral("0"));
+        QCOMPARE(r.link().reply() + QString::number(r.link().rx_count()), QStringLiteral("0"));
         pick_port(r, 3);
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM4: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
         QCOMPARE(r.platform.messages,
@@ -188,7 +188,7 @@ private slots:
                 boxes << qobject_cast<QLineEdit*>(ctl(r, box))->text();
             QCOMPARE(boxes.join(' '), c.boxes);
             QCOMPARE(r.take_received(), queries.mid(0, c.sent));
-            QCOMPARE(look(r, "cmd_get_ip") + QString::number(r.link().ip_query_step), QStringLiteral("on#c0c0c0254"));
+            QCOMPARE(look(r, "cmd_get_ip") + QString::number(r.link().ip_query_step()), QStringLiteral("on#c0c0c0254"));
             QVERIFY(!r.link().log_text().contains('>'));  // the queries themselves are not logged
         }
     }

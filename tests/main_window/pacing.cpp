@@ -79,7 +79,7 @@ private slots:
         for (int i = 0; i < 45; ++i) rig.link().tx_cmd(QStringLiteral("MNU001"));  // past the clear at 80
         rig.platform.advance(5);
         QCOMPARE(changes, 0);
-        QVERIFY(rig.link().log_lines < 80);  // cleared on the way
+        QVERIFY(rig.link().log_lines() < 80);  // cleared on the way
 
         // Stretched down to the log: it shows what was logged meanwhile, and
         // keeps up from then on, across the next clear too.
@@ -90,7 +90,7 @@ private slots:
             rig.platform.advance(1);
             QCOMPARE(box->toPlainText(), shown(rig.link().log_text()));
         }
-        QVERIFY(rig.link().log_lines < 80);  // cleared on the way
+        QVERIFY(rig.link().log_lines() < 80);  // cleared on the way
     }
 };
 

@@ -250,7 +250,7 @@ private slots:
         rig.platform.on_pump = [&] {
             pump();
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true);
-            if (rig.st().busy && !rig.link().awaiting_reply)
+            if (rig.st().busy && !rig.link().awaiting_reply())
                 ++repeats, QApplication::sendEvent(rig.window(keypad), &repeat);
         };
         QTest::keyClick(rig.window(keypad), Qt::Key_Up);

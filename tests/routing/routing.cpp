@@ -137,7 +137,7 @@ private slots:
         if (link_up)
             rig.device.answer(sent[0], sent[0].toLatin1() + '\r', 2500);  // far beyond tx_cmd's wait
         else
-            rig.link().rs232_open = false;
+            rig.link().serial_closed();
         const qint64 start = rig.platform.now;
         qint64 last_pump = 0, disabled_until = 0;
         bool answered_while_settling = false;
@@ -147,7 +147,7 @@ private slots:
             last_pump = rig.platform.now;
             if (rig.row_is(array, 1, count, false)) disabled_until = last_pump;
             if (!answered_while_settling && rig.highlighted(array, count) == index)  // the answer is shown
-                answered_while_settling = !rig.link().awaiting_reply;
+                answered_while_settling = !rig.link().awaiting_reply();
         };
         QTest::mouseClick(rig.c<ColorButton>(array, index), Qt::LeftButton);
         QCOMPARE(rig.take_received(), sent);

@@ -131,17 +131,17 @@ void ScriptedDevice::step() {
 
 void LinkRig::open_serial() {
     serial.open(1);
-    link.link_kind = 0;
-    link.rs232_open = true;
+    link.choose_interface(LinkKind::rs232);
+    link.serial_opened();
     link.set_tim_rx_enabled(true);
     state.cmd_enable = true;
 }
 
 void LinkRig::connect_tcp() {
-    link.link_kind = 1;
+    link.choose_interface(LinkKind::ethernet);
     tcp.connect_to(QStringLiteral("127.0.0.1"), 23);
     tcp.accept_connection();
-    link.eth_connected = true;
+    link.ethernet_up();
     state.cmd_enable = true;
 }
 
