@@ -147,7 +147,7 @@ private slots:
     }
 
     void the_file_keeps_its_bytes_and_any_address() {
-        // A file as it has always been written comes back byte for byte
+        // A file in the form the panel writes comes back byte for byte
         // (Latin-1 included); an address Latin-1 cannot hold survives too.
         const QByteArray empty = "1\r\n1\r\n#FALSE#\r\n\"\"\r\n";
         const struct { QByteArray file; QString typed; QByteArray after; } cases[] = {
