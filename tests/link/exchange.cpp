@@ -8,6 +8,7 @@
 
 #include "link/traffic_log.h"
 #include "support/fake_env.h"
+#include "support/programs.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -58,10 +59,6 @@ struct LoggedRig {
     Link link{state, platform, logged_serial, logged_tcp};
 };
 
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
 }  // namespace
 Q_DECLARE_METATYPE(Silent)
 Q_DECLARE_METATYPE(Reply)
@@ -69,21 +66,6 @@ Q_DECLARE_METATYPE(Reply)
 class ExchangeTest : public QObject {
     Q_OBJECT
 private slots:
-    void framing() {
-        // Latin-1 bytes and one CR, one write per command; what Latin-1 lacks goes out as '?'.
-        for (bool tcp : {false, true}) {
-            LinkRig rig;
-            up(rig, tcp);
-            for (const char* c : {"PWR001", "LAI1Caf\xc3\xa9", "LAI2\xe2\x82\xac"}) {
-                rig.link.tx_cmd_nowait(QString::fromUtf8(c));
-                rig.link.tx_cmd(QString::fromUtf8(c));
-            }
-            const QByteArray a = "PWR001\r", b = "LAI1Caf\xe9\r", e = "LAI2?\r";
-            QCOMPARE(tcp ? rig.tcp.sends : rig.serial.writes, QList<QByteArray>({a, a, b, b, e, e}));
-        }
-        for (auto [n, s] : {std::pair{0, "000"}, {7, "007"}, {45, "045"}, {254, "254"}}) QCOMPARE(Link::Pad3(n), s);
-    }
-
     void link_down_refuses() {
         for (int kind : {0, 1}) {
             LinkRig rig;
@@ -204,24 +186,6 @@ private slots:
         QCOMPARE(rig.link.rx_buffer + QString::number(rig.link.rx_count), QStringLiteral("0"));
     }
 
-    void send_while_awaiting_is_dropped() {
-        LinkRig rig;
-        rig.open_serial();
-        rig.device.answer(QStringLiteral("PWR999"), "PWR001\r", 20);
-        const auto device = rig.platform.on_pump;
-        rig.platform.on_pump = [&] {  // a click and a slider move during the wait
-            device();
-            if (rig.platform.pumps != 5) return;
-            rig.link.tx_cmd(QStringLiteral("LCK001"));
-            rig.link.tx_cmd_nowait(QStringLiteral("BRI050"));
-        };
-        rig.link.tx_cmd(QStringLiteral("PWR999"));
-        QCOMPARE(rig.serial.writes, QList<QByteArray>({"PWR999\r"}));
-        QVERIFY(rig.platform.messages.isEmpty());
-        QCOMPARE(rig.link.log_text(), QStringLiteral("PWR999>PWR001\r "));
-        QCOMPARE(rig.link.reply_done, true);  // the dropped tx_cmd cleared it; the stored reply still counts
-    }
-
     void log_clears_after_80_entries() {
         LinkRig rig;
         rig.open_serial();
@@ -309,9 +273,9 @@ private slots:
             r.device.send_unsolicited("EX", true);  // the connection ends halfway through a reply
             r.logged_tcp.close();
             // Written once the traffic pauses, without waiting for the end.
-            QTRY_VERIFY(contents(path).contains("TCP RX EX\n"));
+            QTRY_VERIFY(bytes_of(path).contains("TCP RX EX\n"));
         }
-        QCOMPARE(contents(path), QByteArray("an earlier session\n"
+        QCOMPARE(bytes_of(path), QByteArray("an earlier session\n"
                                             "2025-06-24 10:15:03.042 COM1 TX PWR999\\r\n"
                                             "2025-06-24 10:15:03.043 COM1 RX PWR001\\r\n"
                                             "2025-06-24 10:15:03.045 COM1 RX AUD001\\r\n"
@@ -324,8 +288,8 @@ private slots:
             QVERIFY(again.log.open(&why));
             again.log.sent(QStringLiteral("COM2"), "VER999\r");
         }
-        QVERIFY(contents(path).startsWith("an earlier session\n2025-06-24 10:15:03.042 COM1 TX"));
-        QVERIFY(contents(path).endsWith("TCP RX EX\n2025-06-24 10:15:03.042 COM2 TX VER999\\r\n"));
+        QVERIFY(bytes_of(path).startsWith("an earlier session\n2025-06-24 10:15:03.042 COM1 TX"));
+        QVERIFY(bytes_of(path).endsWith("TCP RX EX\n2025-06-24 10:15:03.042 COM2 TX VER999\\r\n"));
     }
 };
 
