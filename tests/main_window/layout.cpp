@@ -181,16 +181,6 @@ private slots:
             QVERIFY2(got.family() == QString::fromUtf8(f.family) && got.pointSizeF() == f.points && got.bold() == f.bold,
                      f.name);
         }
-        const QColor grey(0xC0C0C0), panel(0xB0B0B0);
-        QCOMPARE(w.ctl<ColorButton>(QStringLiteral("cmd_mode(2)"))->back_color(), grey);
-        QVERIFY(w.ctl<ColorButton>(QStringLiteral("cmd_pwr"))->back_color() == grey &&
-                w.ctl<ColorButton>(QStringLiteral("cmd_pwr"))->picture() == pictures::power_symbol());
-        auto* lamp = w.ctl<ShapeWidget>(QStringLiteral("sha_pip"));
-        QVERIFY(lamp->kind() == ShapeWidget::Kind::Circle && lamp->fill() == panel && lamp->border() == QColor(0x707070));
-        QCOMPARE(w.control(QStringLiteral("fra_pic"))->palette().color(QPalette::Window), panel);
-        QCOMPARE(w.control(QStringLiteral("txt_hue(4)"))->palette().color(QPalette::Base), panel);
-        QCOMPARE(w.control(QStringLiteral("txt_ver2"))->palette().color(QPalette::Base), grey);
-        QCOMPARE(w.control(QStringLiteral("lab_eth_state"))->palette().color(QPalette::WindowText), QColor(Qt::red));
         auto* bezel = w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h"));
         auto* hue = w.ctl<ScrollSlider>(QStringLiteral("hsr_hue(4)"));
         QCOMPARE(QList<int>({bezel->minimum(), bezel->maximum(), bezel->singleStep(), bezel->pageStep(),
