@@ -273,6 +273,13 @@ MUTANTS = [
     ("wheel-focus-now", "src/widgets/controls.cpp",
      "if (e->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus()) return false;",
      "if (e->type() != QEvent::Wheel) return false;", "wheel ignored even with focus"),
+    ("link-nowait-while-awaiting", "src/link/link.cpp",
+     "    if (!check_link()) return;\n    if (awaiting_reply) return;\n    awaiting_reply = true;\n    rx_count = 0;",
+     "    if (!check_link()) return;\n    awaiting_reply = true;\n    rx_count = 0;", "a slider move goes out while a reply is awaited"),
+    ("link-wire-latin1", "src/link/link.cpp", "out.append(c.unicode() <= 0xFF ? char(c.unicode()) : '?');",
+     "out.append(c.unicode() <= 0x7F ? char(c.unicode()) : '?');", "Latin-1 letters sent as '?'"),
+    ("link-pad3", "src/link/link.cpp", "if (s.size() < 3) s.prepend(", "if (s.size() < 2) s.prepend(",
+     "one-digit numbers padded to two"),
 ]
 
 

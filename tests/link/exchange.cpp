@@ -186,6 +186,24 @@ private slots:
         QCOMPARE(rig.link.rx_buffer + QString::number(rig.link.rx_count), QStringLiteral("0"));
     }
 
+    void send_while_awaiting_is_dropped() {
+        LinkRig rig;
+        rig.open_serial();
+        rig.device.answer(QStringLiteral("PWR999"), "PWR001\r", 20);
+        const auto device = rig.platform.on_pump;
+        rig.platform.on_pump = [&] {  // a click and a slider move during the wait
+            device();
+            if (rig.platform.pumps != 5) return;
+            rig.link.tx_cmd(QStringLiteral("LCK001"));
+            rig.link.tx_cmd_nowait(QStringLiteral("BRI050"));
+        };
+        rig.link.tx_cmd(QStringLiteral("PWR999"));
+        QCOMPARE(rig.serial.writes, QList<QByteArray>({"PWR999\r"}));
+        QVERIFY(rig.platform.messages.isEmpty());
+        QCOMPARE(rig.link.log_text(), QStringLiteral("PWR999>PWR001\r "));
+        QCOMPARE(rig.link.reply_done, true);  // the dropped tx_cmd cleared it; the stored reply still counts
+    }
+
     void log_clears_after_80_entries() {
         LinkRig rig;
         rig.open_serial();
