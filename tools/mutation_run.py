@@ -279,7 +279,12 @@ MUTANTS = [
     ("link-wire-latin1", "src/link/link.cpp", "out.append(c.unicode() <= 0xFF ? char(c.unicode()) : '?');",
      "out.append(c.unicode() <= 0x7F ? char(c.unicode()) : '?');", "Latin-1 letters sent as '?'"),
     ("link-pad3", "src/link/link.cpp", "if (s.size() < 3) s.prepend(", "if (s.size() < 2) s.prepend(",
-     "one-digit numbers padded to two"),
+     "two-digit numbers sent unpadded"),
+    ("pip-asks-outside-now", "src/panels/frm_pip.cpp",
+     "if (c_.st.cur_mode == DisplayMode::dual && c_.st.dual_kind == DualKind::pip) main_.dual_pip_refresh();",
+     "if (c_.st.dual_kind == DualKind::pip) main_.dual_pip_refresh();", "PiP window asks outside Dual PiP"),
+    ("mute-picture-inverted", "src/device_controls/audio.cpp", "c_.st.audio_state != 0 ? QStringLiteral(\"speaker_on.bmp\")",
+     "c_.st.audio_state == 0 ? QStringLiteral(\"speaker_on.bmp\")", "muted shown as sound on"),
 ]
 
 
