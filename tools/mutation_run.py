@@ -231,6 +231,44 @@ MUTANTS = [
      "const qint64 start = t + p.delay_us;", "paced pieces overtake each other"),
     ("server-serial-broadcast", "simulator/sim_server.cpp", "    if (serial_channel_) serial_channel_->send(reply);\n", "",
      "front-panel changes not sent on the serial line"),
+    # ---- faults that trimmed tests were checked against
+    ("link-tick-nests", "src/link/link.cpp", "if (in_rx_tick_ && wait_depth_ <= tick_wait_depth_) return;",
+     "if (in_rx_tick_) return;", "a click during a serial tick never reads its answer"),
+    ("link-tick-recursion", "src/link/link.cpp", "if (in_rx_tick_ && wait_depth_ <= tick_wait_depth_) return;",
+     "if (false) return;", "serial ticks nest: a backlog deepens the stack"),
+    ("link-pending-dropped", "src/link/link.cpp", "    serial_pending_at_ = i;\n    if (i >= data.size()) {",
+     "    serial_pending_at_ = i;\n    if (true) {", "bytes behind a reply's CR thrown away"),
+    ("pic-reset-rows", "src/device_controls/picture.cpp",
+     "const int rows = c_.st.cur_mode == DisplayMode::matrix ? 1 : 4;", "const int rows = 4;",
+     "Matrix picture reset clears all four rows"),
+    ("pic-sends-while-held", "src/device_controls/picture.cpp",
+     "void Picture::slider_change(Group g, int index) {\n    if (!c_.st.cmd_enable) return;",
+     "void Picture::slider_change(Group g, int index) {", "a slider moved by a reply sends it back"),
+    ("font-mode-size", "src/main_window/layout_tables.cpp", '    {"Arial", 9.75, true},', '    {"Arial", 9, true},',
+     "mode buttons in the wrong size"),
+    ("keys-main-9", "src/panels/keypad.cpp", "{Qt::Key_9, Zone::Keypad, KeyAction::Lock}",
+     "{Qt::Key_9, Zone::Any, KeyAction::Lock}", "main-row 9 locks the device"),
+    ("keys-scan-in4", "src/panels/keypad.cpp", "{14, KeyAction::Mode5}, {47, KeyAction::In4},",
+     "{14, KeyAction::Mode5}, {48, KeyAction::In4},", "the key right of L told by the wrong scan code"),
+    ("traffic-escape-del", "src/link/traffic_log.cpp", "if (b < 0x20 || b >= 0x7F) {", "if (b < 0x20 || b > 0x7F) {",
+     "DEL written raw into the traffic log"),
+    ("mode-options-standby", "src/routing/display_modes.cpp", "if (!dual || c_.st.pwr_state != 1) return;",
+     "if (!dual) return;", "audio option captions change in standby"),
+    ("mode-matrix-boxes-kept", "src/routing/display_modes.cpp", "            if (!per_output) c_.w.ctl_at<QLineEdit>",
+     "            if (false) c_.w.ctl_at<QLineEdit>", "Matrix keeps old values in rows 2-4"),
+    ("map-wall-column", "src/routing/routing_map.cpp", "paint_column(1, in);  // the wall is column a",
+     "paint_column(c_.st.cur_output, in);  // the wall is column a", "TV Wall input painted in the selected column"),
+    ("pic-reply-row-now", "src/device_controls/picture.cpp", "        row = p / 200 + 1;", "        row = p / 200;",
+     "picture reply shown one row up"),
+    ("link-nowait-while-awaiting", "src/link/link.cpp",
+     "    if (!check_link()) return;\n    if (awaiting_reply_) return;\n    awaiting_reply_ = true;\n    clear_reply();",
+     "    if (!check_link()) return;\n    awaiting_reply_ = true;\n    clear_reply();", "a slider move goes out while a reply is awaited"),
+    ("link-wire-latin1", "src/link/link.cpp", "out.append(c.unicode() <= 0xFF ? char(c.unicode()) : '?');",
+     "out.append(c.unicode() <= 0x7F ? char(c.unicode()) : '?');", "Latin-1 letters sent as '?'"),
+    ("link-pad3", "src/link/link.cpp", "if (s.size() < 3) s.prepend(", "if (s.size() < 2) s.prepend(",
+     "two-digit numbers sent unpadded"),
+    ("mute-picture-inverted", "src/device_controls/audio.cpp", "c_.st.audio_state != 0 ? QStringLiteral(\"speaker_on.bmp\")",
+     "c_.st.audio_state == 0 ? QStringLiteral(\"speaker_on.bmp\")", "muted shown as sound on"),
 ]
 
 
@@ -333,9 +371,9 @@ def main():
     results = []
     for n, (mid, file, old, new, what) in enumerate(chosen, 1):
         path = tree / file
-        original = path.read_text()
+        original = path.read_text() if path.is_file() else ""
         start = time.time()
-        if original.count(old) != 1:
+        if original.count(old) != 1:  # the text moved on, or its file did
             res = {"status": "stale"}
         else:
             path.write_text(original.replace(old, new))

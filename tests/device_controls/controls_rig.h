@@ -36,7 +36,6 @@ struct Rig : PanelRig {
     }
     template <class T = QWidget> T* c(const QString& name) { return w().ctl<T>(name); }
     template <class T = QWidget> T* c(const QString& name, int i) { return w().ctl_at<T>(name, i); }
-    QString bmp(const char* file) { return w().bitmap_path(QLatin1String(file)); }
     ScrollSlider* slider(int g, int row) { return c<ScrollSlider>(QStringLiteral("hsr_") + kGroups[g], row); }
     QLineEdit* box(int g, int row) { return c<QLineEdit>(QStringLiteral("txt_") + kGroups[g], row); }
     // Which button of an array shows the selected colour: 0 none, -1 several.

@@ -6,6 +6,8 @@
 // ended the ways a session ends a program: signals, and the display going
 // away. Each time the settings file must have been written as at a window close.
 
+#include "support/programs.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -40,16 +42,9 @@ bool wait_until_ready(QProcess& p) {
     return false;
 }
 
-QByteArray bytes_of(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
 // The installed panel started with settings it will rewrite, on the platform given.
 void start_panel(QProcess& panel, const QString& prefix, const QProcessEnvironment& env) {
-    QFile f(prefix + "/bin/tavrin_4x.ini");
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings_in) == settings_in.size());
-    f.close();
+    QVERIFY(tavrin::testing::put_file(prefix + "/bin/tavrin_4x.ini", settings_in));
     panel.setProcessEnvironment(env);
     panel.start(prefix + "/bin/tavrin4x", {});
     QVERIFY(panel.waitForStarted(10000));
@@ -122,7 +117,7 @@ private slots:
             // Ended by its own hand, not by the signal (the exit code is left to
             // sanitizer runs, whose leak report changes it).
             QVERIFY2(panel.exitStatus() == QProcess::NormalExit, err.constData());
-            QCOMPARE(bytes_of(prefix_.filePath("bin/tavrin_4x.ini")), settings_out);
+            QCOMPARE(tavrin::testing::bytes_of(prefix_.filePath("bin/tavrin_4x.ini")), settings_out);
             QVERIFY2(err.contains("missing data files") != c.share_there, err.constData());
             if (!c.share_there) QVERIFY(err.contains("output_reso.txt, bmp/power_none.bmp"));
         }
@@ -148,7 +143,7 @@ private slots:
         QVERIFY(xvfb.waitForFinished(20000));
         QVERIFY(panel.waitForFinished(30000));
         QVERIFY2(panel.exitStatus() == QProcess::NormalExit, panel.readAllStandardError().constData());
-        QCOMPARE(bytes_of(prefix_.filePath("bin/tavrin_4x.ini")), settings_out);
+        QCOMPARE(tavrin::testing::bytes_of(prefix_.filePath("bin/tavrin_4x.ini")), settings_out);
     }
 
 private:

@@ -6,6 +6,7 @@
 
 #include "link/program_files.h"
 #include "support/panel_rig.h"
+#include "support/programs.h"
 
 #include <QtTest>
 
@@ -65,10 +66,7 @@ void put(const QString& path, const QByteArray& what) {
     QDir().mkpath(QFileInfo(path).path());
     if (what == fifo) QCOMPARE(::mkfifo(qPrintable(path), 0644), 0);
     else if (what == folder) QVERIFY(QDir().mkpath(path));
-    else if (!what.isNull()) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(what) == what.size());
-    }
+    else if (!what.isNull()) QVERIFY(put_file(path, what));
 }
 void copy_data(const QString& to) {
     for (const QString& name : shipped_data_files()) {
@@ -79,10 +77,6 @@ void copy_data(const QString& to) {
 // What a settings file holds: its address, "-" when there is no file.
 QString address_in(const QString& path) {
     return QFileInfo::exists(path) ? read_settings(path).address : QStringLiteral("-");
-}
-QByteArray bytes_of(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
 }
 // A panel started on the given places, showing the address it read.
 std::unique_ptr<PanelRig> start(const ProgramFiles& files) {
@@ -147,7 +141,7 @@ private slots:
     }
 
     void the_file_keeps_its_bytes_and_any_address() {
-        // A file as it has always been written comes back byte for byte
+        // A file in the form the panel writes comes back byte for byte
         // (Latin-1 included); an address Latin-1 cannot hold survives too.
         const QByteArray empty = "1\r\n1\r\n#FALSE#\r\n\"\"\r\n";
         const struct { QByteArray file; QString typed; QByteArray after; } cases[] = {

@@ -1,14 +1,34 @@
 // The main window as built, against numbers written down here (pixels are
 // twips / 15): a sample of controls with their place, caption and look; for
 // every control its container and start state, nothing outside its container
-// and nothing on top of a neighbour; the two heights and stretching.
+// and nothing on top of a neighbour; the two heights and stretching. Every
+// caption of every window fits its control with the faces the panel asks for
+// (run with the fonts the package depends on, see scripts/setup.sh: other
+// faces measure differently). And what the panel draws while a query chain
+// runs: windows repaint at most once a frame, yet Refresh shows its running
+// colour; the traffic box is left alone while out of sight.
 
+#include "device_controls/presets.h"
 #include "main_window/frm_main.h"
+#include "panels/frm_hdcp.h"
+#include "panels/frm_keypad.h"
+#include "panels/frm_label.h"
+#include "panels/frm_pip.h"
+#include "panels/hdcp.h"
+#include "panels/keypad.h"
+#include "panels/labels.h"
+#include "panels/pip.h"
+#include "support/panel_rig.h"
+#include "widgets/paint_pacer.h"
 #include "widgets/pictures.h"
 
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QStyleOptionButton>
 #include <QTest>
 
 using namespace tavrin;
+using namespace tavrin::testing;
 
 namespace {
 
@@ -62,6 +82,56 @@ int red_pixels(const QImage& img) {
     return n;
 }
 
+// Where a caption does not fit: "name: text" for each such control.
+QStringList cut_captions(QWidget* window) {
+    QStringList out;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        QRect room;
+        int flags = 0;
+        if (auto* b = qobject_cast<ColorButton*>(w)) {
+            // As the button paints it: wrapped when one line is too wide.
+            text = b->text();
+            room = b->rect().adjusted(3, 3, -3, -3);
+            flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+            if (b->fontMetrics().horizontalAdvance(text) > room.width()) flags |= Qt::TextWordWrap;
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            text = l->text();
+            room = l->contentsRect();
+            flags = int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0);
+        } else if (auto* r = qobject_cast<QRadioButton*>(w); r || qobject_cast<QCheckBox*>(w)) {
+            // The room the style leaves beside the indicator.
+            auto* a = static_cast<QAbstractButton*>(w);
+            QStyleOptionButton opt;
+            opt.initFrom(a);
+            opt.text = text = a->text();
+            room = a->style()->subElementRect(r ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, a);
+            flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            if (g->fontMetrics().horizontalAdvance(g->title()) > g->width()) out << w->objectName() + ": " + g->title();
+            continue;
+        }
+        if (text.trimmed().isEmpty()) continue;
+        const QRect needed = QFontMetrics(w->font()).boundingRect(room, flags, text);
+        if (!room.contains(needed)) out << w->objectName() + ": " + text;
+    }
+    return out;
+}
+
+// Counts paint events of one widget, and those painted in a given colour.
+struct PaintSpy : QObject {
+    explicit PaintSpy(QWidget* w) : w_(w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            ++paints;
+            if (auto* b = qobject_cast<ColorButton*>(w_); b && b->back_color() == colors::in_progress) ++running;
+        }
+        return false;
+    }
+    QWidget* w_;
+    int paints = 0, running = 0;
+};
+QString shown(const QString& log) { return QString(log).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
 }  // namespace
 
 class LayoutTest : public QObject {
@@ -111,16 +181,6 @@ private slots:
             QVERIFY2(got.family() == QString::fromUtf8(f.family) && got.pointSizeF() == f.points && got.bold() == f.bold,
                      f.name);
         }
-        const QColor grey(0xC0C0C0), panel(0xB0B0B0);
-        QCOMPARE(w.ctl<ColorButton>(QStringLiteral("cmd_mode(2)"))->back_color(), grey);
-        QVERIFY(w.ctl<ColorButton>(QStringLiteral("cmd_pwr"))->back_color() == grey &&
-                w.ctl<ColorButton>(QStringLiteral("cmd_pwr"))->picture() == pictures::power_symbol());
-        auto* lamp = w.ctl<ShapeWidget>(QStringLiteral("sha_pip"));
-        QVERIFY(lamp->kind() == ShapeWidget::Kind::Circle && lamp->fill() == panel && lamp->border() == QColor(0x707070));
-        QCOMPARE(w.control(QStringLiteral("fra_pic"))->palette().color(QPalette::Window), panel);
-        QCOMPARE(w.control(QStringLiteral("txt_hue(4)"))->palette().color(QPalette::Base), panel);
-        QCOMPARE(w.control(QStringLiteral("txt_ver2"))->palette().color(QPalette::Base), grey);
-        QCOMPARE(w.control(QStringLiteral("lab_eth_state"))->palette().color(QPalette::WindowText), QColor(Qt::red));
         auto* bezel = w.ctl<ScrollSlider>(QStringLiteral("hsr_bezel_h"));
         auto* hue = w.ctl<ScrollSlider>(QStringLiteral("hsr_hue(4)"));
         QCOMPARE(QList<int>({bezel->minimum(), bezel->maximum(), bezel->singleStep(), bezel->pageStep(),
@@ -207,6 +267,84 @@ private slots:
         QVERIFY(w.maximumHeight() > w.control(QStringLiteral("txt_cmd"))->geometry().bottom());
         QVERIFY(w.maximumHeight() <= 611);
         QCOMPARE(w.minimumHeight(), w.height());
+    }
+
+    void no_caption_is_cut() {
+        PanelRig r;
+        r.st().cur_mode = 2, r.st().dual_kind = 2;  // Dual PiP, so the PiP window opens
+        r.w().control(QStringLiteral("fra_btn"))->setEnabled(true);
+        for (const char* opener : {"cmd_keypad", "cmd_hdcp", "lab_lab_input", "lab_pip"}) {
+            r.w().control(QLatin1String(opener))->setEnabled(true);
+            r.w().control(QLatin1String(opener))->show();
+            QTest::mouseClick(r.w().control(QLatin1String(opener)), Qt::LeftButton);
+        }
+        const QList<QWidget*> windows{&r.w(), r.p().keypad->window(), r.p().hdcp->window(), r.p().labels->window(),
+                                      r.p().pip->window()};
+        for (QWidget* w : windows) {
+            QVERIFY(w && w->isVisible());
+            const QStringList cut = cut_captions(w);
+            QVERIFY2(cut.isEmpty(), qPrintable(w->windowTitle() + " | " + cut.join(" | ")));
+        }
+    }
+
+    void updates_wait_for_the_frame() {
+        QWidget window;
+        auto* child = new QWidget(&window);
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintSpy spy(child);
+        {
+            PaintPacer pacer(60 * 1000);  // a frame longer than the test
+            child->update();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);  // after a quiet spell: at once
+            for (int i = 0; i < 20; ++i) {
+                child->update();
+                QCoreApplication::processEvents();
+            }
+            QCOMPARE(spy.paints, 1);  // the rest waits for the frame
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.paints, 2);  // nothing is lost: painted once the pacer lets go
+    }
+
+    void refresh_shows_its_running_colour() {
+        PanelRig rig;
+        rig.echo_device();
+        rig.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
+        QTest::qWait(40);  // more than a frame since the window was last painted
+        PaintSpy spy(rig.w().control(QStringLiteral("cmd_refresh")));
+        rig.p().presets->cmd_refresh_Click();
+        QVERIFY(rig.take_received().size() > 20);  // a chain ran, one paint for it so far
+        QCOMPARE(spy.running, 1);
+    }
+
+    void traffic_box_out_of_sight() {
+        PanelRig rig;
+        rig.echo_device();
+        auto* box = rig.w().ctl<QPlainTextEdit>(QStringLiteral("txt_cmd"));
+        rig.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
+        QVERIFY(box->visibleRegion().isEmpty());  // below the edge in the advanced view
+        int changes = 0;
+        connect(box->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
+        for (int i = 0; i < 45; ++i) rig.link().tx_cmd(QStringLiteral("MNU001"));  // past the clear at 80
+        rig.platform.advance(5);
+        QCOMPARE(changes, 0);
+        QVERIFY(rig.link().log_lines() < 80);  // cleared on the way
+
+        // Stretched down to the log: it shows what was logged meanwhile, and
+        // keeps up from then on, across the next clear too.
+        rig.w().resize(rig.w().width(), rig.w().maximumHeight());
+        QTRY_COMPARE(box->toPlainText(), shown(rig.link().log_text()));
+        for (int i = 0; i < 40; ++i) {
+            rig.link().tx_cmd(QStringLiteral("MND001"));
+            rig.platform.advance(1);
+            QCOMPARE(box->toPlainText(), shown(rig.link().log_text()));
+        }
+        QVERIFY(rig.link().log_lines() < 80);  // cleared on the way
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include "main_window/link_controls.h"
 #include "support/panel_rig.h"
+#include "support/programs.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -43,16 +44,6 @@ QString serial(PanelRig& r) {
                            (r.link().rs232_open() == r.serial.is_open() ? "" : "?"),
                        look(r, "cmd_conn"), look(r, "cmd_disconn"), look(r, "cmd_get_ip")}
         .join(' ');
-}
-// Writes a file; a null text means no file at all.
-void put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (bytes.isNull()) f.remove();
-    else QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "(missing)";
 }
 }  // namespace
 
@@ -210,8 +201,8 @@ private slots:
         };
         for (const auto& c : cases) {
             PanelRig r(PanelRig::Start::NoLoad, "-");
-            put(r.path(QStringLiteral("tavrin_4x.ini")), c.ini);
-            put(r.path(QStringLiteral("output_reso.txt")), c.reso);
+            QVERIFY(put_file(r.path(QStringLiteral("tavrin_4x.ini")), c.ini) &&
+                    put_file(r.path(QStringLiteral("output_reso.txt")), c.reso));
             r.serial.failing_ports = {c.failing};
             r.p().load();
             const QString ip = r.w().ctl<QLineEdit>(QStringLiteral("txt_ip"))->text();
@@ -235,12 +226,12 @@ private slots:
         const QString ini = r.path(QStringLiteral("tavrin_4x.ini")), old = r.path(QStringLiteral("old"));
         // A second name for the old file: a rewrite in place would change it too.
         QCOMPARE(::link(qPrintable(ini), qPrintable(old)), 0);
-        const QByteArray before = contents(old);
+        const QByteArray before = bytes_of(old);
         r.w().close();
         QVERIFY(!r.serial.is_open());
-        const QByteArray saved = contents(ini);
+        const QByteArray saved = bytes_of(ini);
         QCOMPARE(saved, QByteArray("0\r\n3\r\n#FALSE#\r\n\"10.1.2.3:2323\"\r\n"));
-        QCOMPARE(contents(old), before);
+        QCOMPARE(bytes_of(old), before);
         QCOMPARE(QDir(r.dir.path()).entryList({"*.ini*", "*tavrin*"}, QDir::Files), QStringList{"tavrin_4x.ini"});
         PanelRig again(PanelRig::Start::Serial, saved);
         QCOMPARE(serial(again) + ' ' + QString::number(again.w().height_twips()),

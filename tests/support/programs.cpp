@@ -88,11 +88,20 @@ void copy_tree(const QString& from, const QString& to) {
 }
 }  // namespace
 
+QByteArray bytes_of(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+bool put_file(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (bytes.isNull()) return !f.exists() || f.remove();
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 bool make_program_dir(const QString& dir, const QByteArray& ini_text) {
     copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir);
-    QFile ini(QDir(dir).filePath(QStringLiteral("tavrin_4x.ini")));
-    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return ini.write(ini_text) == ini_text.size();
+    return put_file(QDir(dir).filePath(QStringLiteral("tavrin_4x.ini")), ini_text);
 }
 
 }  // namespace tavrin::testing

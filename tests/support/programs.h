@@ -33,6 +33,11 @@ private:
     QString pending_;
 };
 
+// A file's bytes, "(missing)" when it cannot be read.
+QByteArray bytes_of(const QString& path);
+// Writes a file; a null text removes it instead.
+bool put_file(const QString& path, const QByteArray& bytes);
+
 // Fills dir with the data files the program keeps beside itself (from the
 // source tree) and a settings file with the given text.
 bool make_program_dir(const QString& dir, const QByteArray& ini_text);
