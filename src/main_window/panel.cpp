@@ -27,6 +27,13 @@
 
 namespace tavrin {
 
+namespace {
+// How long a due frame waits for the next command: well above the few tenths
+// of a millisecond between an answer and the next query of a chain, well
+// below what the eye notices.
+constexpr int kWireGraceMs = 4;
+}  // namespace
+
 // Shows the traffic log in txt_cmd. The log keeps the carriage returns of the
 // replies; on screen each one starts a new line. Laying out the text is the
 // costly part of an entry, so the box catches up at most once per pass of the
@@ -34,11 +41,13 @@ namespace tavrin {
 // edge in both views, or hidden): then it catches up when it is painted again.
 class Panel::LogView : public QObject, public LogSink {
 public:
-    explicit LogView(QPlainTextEdit* box) : box_(box) {
+    LogView(QPlainTextEdit* box, PaintPacer& pacer) : box_(box), pacer_(pacer) {
         box_->installEventFilter(this);
         box_->viewport()->installEventFilter(this);
     }
     void set_text(const QString& whole, const QString& appended) override {
+        // A command is logged just before it leaves.
+        if (appended.endsWith(QLatin1Char('>'))) pacer_.command_left();
         // Anything but an append to what was there replaces the box's text.
         if (appended.isEmpty() || whole.size() == appended.size() || logged_ + appended.size() != whole.size())
             replace_ = true;
@@ -76,6 +85,7 @@ private:
     bool in_sight() const { return box_->isVisible() && !box_->visibleRegion().isEmpty(); }
     static QString render(QString s) { return s.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
     QPlainTextEdit* box_;
+    PaintPacer& pacer_;
     const QString* whole_ = nullptr;
     qsizetype logged_ = 0;  // the log's length at the last entry
     qsizetype shown_ = 0;   // how much of it the box holds
@@ -89,7 +99,10 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
       link(st, platform, serial, tcp),
       ctx{w, link, st, platform} {
     pacer_ = std::make_unique<PaintPacer>();
-    log_view_ = std::make_unique<LogView>(w.ctl<QPlainTextEdit>(QStringLiteral("txt_cmd")));
+    // A frame that comes due between an answer and the next command of a
+    // chain is painted while that command's answer is on its way.
+    pacer_->set_wire_gate([this] { return link.awaiting_reply && !link.reply_done; }, kWireGraceMs);
+    log_view_ = std::make_unique<LogView>(w.ctl<QPlainTextEdit>(QStringLiteral("txt_cmd")), *pacer_);
     link.set_log_sink(log_view_.get());
 
     links = std::make_unique<LinkControls>(ctx);

@@ -55,6 +55,49 @@ private slots:
         QCOMPARE(spy.paints, 2);  // nothing is lost: painted once the pacer lets go
     }
 
+    // On a slow line a repaint should overlap the wait for an answer, not sit
+    // between an answer and the next command.
+    void frames_due_between_exchanges_wait_for_the_next_command() {
+        QWidget window;
+        auto* child = new QWidget(&window);
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintSpy spy(child);
+        bool on_wire = false;
+        {
+            PaintPacer pacer(0);  // every frame due at once
+            pacer.set_wire_gate([&] { return on_wire; }, 60 * 1000);
+            child->update();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);  // after a quiet spell: at once
+            child->update();
+            for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);  // due, but no command is out
+            pacer.command_left();     // not yet on the wire: still waits
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);
+            on_wire = true;
+            pacer.command_left();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 2);  // painted while the answer is awaited
+            child->update();          // late in that wait: for the next command
+            for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 2);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.paints, 3);  // nothing is lost
+        {
+            // No command follows: the frame goes out after the grace time.
+            PaintPacer pacer(0);
+            pacer.set_wire_gate([] { return false; }, 1);
+            child->update();
+            QCoreApplication::processEvents();
+            child->update();
+            QTRY_COMPARE(spy.paints, 5);
+        }
+    }
+
     void refresh_shows_its_running_colour() {
         PanelRig rig;
         rig.echo_device();
