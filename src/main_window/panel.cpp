@@ -17,7 +17,10 @@
 #include "routing/routing_map.h"
 #include "widgets/paint_pacer.h"
 
+#include <QAccessible>
 #include <QEvent>
+#include <QLabel>
+#include <QHash>
 #include <QImage>
 #include <QTimer>
 #include <QWindow>
@@ -165,20 +168,32 @@ private:
         // What shows has just been painted; what Refresh will bring out has
         // not. Each hidden control is drawn into a scratch image of its own
         // size, handed back at once, so the panel's peak memory stays as it was.
+        QHash<QString, QFont> fonts;
         for (QWidget* c : w_.findChildren<QWidget*>()) {
+            // Controls whose state a reply changes look themselves up for
+            // accessibility on every change; the first lookup builds the entry.
+            QAccessible::queryAccessibleInterface(c);
+            fonts.insert(c->font().key(), c->font());
             if (!c->isHidden() || c->width() <= 0 || c->height() <= 0) continue;
             QImage scratch(c->size(), QImage::Format_ARGB32_Premultiplied);
             c->render(&scratch);
         }
-        // The first power, mute and lock replies load their key pictures from
-        // files; decode each once here so the reader and decoder are warm.
-        // Nothing is kept: the replies still read the files themselves.
-        for (const char* file : {"power_on.bmp", "power_standby.bmp", "speaker_on.bmp", "speaker_off.bmp",
-                                 "lock.bmp", "unlock.bmp"}) {
-            QByteArray bytes;
-            QImage img;
-            if (read_regular_file(w_.bitmap_path(QLatin1String(file)), 1024 * 1024, &bytes)) img.loadFromData(bytes);
+        // Text boxes and lists that start empty have not loaded their fonts,
+        // shaped or rasterised a glyph yet: one line of what replies bring, in
+        // every font the window uses, drawn as a control draws it.
+        QLabel sample(QStringLiteral("0123456789 .:-/ ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz"));
+        for (const QFont& f : fonts) {
+            sample.setFont(f);
+            sample.resize(sample.sizeHint());
+            QImage scratch(sample.size(), QImage::Format_ARGB32_Premultiplied);
+            sample.render(&scratch);
         }
+        // The power, mute and lock replies show key pictures from files:
+        // decoded here once and kept (a few kilobytes), so the first refresh
+        // neither reads nor decodes them.
+        for (const char* file : {"power_none.bmp", "power_on.bmp", "power_standby.bmp", "speaker_on.bmp",
+                                 "speaker_off.bmp", "lock.bmp", "unlock.bmp"})
+            ColorButton::preload_picture(w_.bitmap_path(QLatin1String(file)));
     }
     FrmMain& w_;
 };

@@ -3,6 +3,9 @@
 #include "link/program_files.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,7 +21,47 @@ namespace tavrin {
 
 // ---------------------------------------------------------------- ColorButton
 
+namespace {
+// Key pictures decoded ahead of time, by file path, with what the file was
+// then: a file replaced or gone since is read again.
+struct Preloaded {
+    qint64 size = -1;
+    QDateTime modified;
+    QImage image;
+};
+QHash<QString, Preloaded>& preloaded() {
+    static QHash<QString, Preloaded> cache;
+    return cache;
+}
+
+bool read_picture(const QString& path, QImage* out) {
+    if (auto it = preloaded().constFind(path); it != preloaded().constEnd()) {
+        const QFileInfo now(path);
+        if (now.isFile() && now.size() == it->size && now.lastModified() == it->modified) {
+            *out = it->image;
+            return true;
+        }
+    }
+    // Read through the regular-file check: a FIFO in place of a picture
+    // would otherwise hang the panel at the first reply that shows it.
+    QByteArray bytes;
+    QImage img;
+    if (!tavrin::read_regular_file(path, 16 * 1024 * 1024, &bytes) || !img.loadFromData(bytes)) return false;
+    *out = img;
+    return true;
+}
+}  // namespace
+
 ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {}
+
+void ColorButton::preload_picture(const QString& path) {
+    // Looked at before reading: a file that changes in between is read again
+    // at its first use rather than kept stale.
+    const QFileInfo before(path);
+    QImage img;
+    preloaded().remove(path);
+    if (read_picture(path, &img)) preloaded().insert(path, {before.size(), before.lastModified(), img});
+}
 
 void ColorButton::set_back_color(const QColor& c) {
     if (c == back_) return;
@@ -36,12 +79,8 @@ bool ColorButton::load_picture_file(const QString& path) {
     // Every power or mute reply names its picture again: the one showing
     // already came from that file.
     if (!path.isEmpty() && path == picture_file_) return true;
-    // Read through the regular-file check: a FIFO in place of a picture
-    // would otherwise hang the panel at the first reply that shows it.
-    QByteArray bytes;
     QImage img;
-    if (!tavrin::read_regular_file(path, 16 * 1024 * 1024, &bytes) || !img.loadFromData(bytes))
-        return false;  // keep what is shown: a missing file must not blank the key
+    if (!read_picture(path, &img)) return false;  // keep what is shown: a missing file must not blank the key
     picture_ = img;
     picture_file_ = path;
     update();

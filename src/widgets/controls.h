@@ -27,6 +27,9 @@ public:
     // Loads a bitmap file as the picture; a missing or unreadable file leaves
     // the current picture and returns false.
     bool load_picture_file(const QString& path);
+    // Reads and decodes a bitmap file ahead of its first use and keeps it:
+    // a later load of the same file, unchanged, takes it from here.
+    static void preload_picture(const QString& path);
     const QImage& picture() const { return picture_; }
     QString picture_file() const { return picture_file_; }
 

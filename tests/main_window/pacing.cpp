@@ -1,13 +1,20 @@
 // What the panel draws while a query chain runs: windows repaint at most once
-// a frame, yet Refresh shows its running colour; the traffic box is left alone
-// while out of sight and shows the whole log once it comes into view.
+// a frame, and then while an answer is awaited, yet Refresh shows its running
+// colour; the traffic box is left alone while out of sight and shows the
+// whole log once it comes into view; key pictures decoded ahead of time still
+// follow their files.
 
 #include "device_controls/presets.h"
 #include "context/context.h"
 #include "support/panel_rig.h"
 #include "widgets/paint_pacer.h"
 
+#include "widgets/pictures.h"
+
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tavrin;
@@ -96,6 +103,26 @@ private slots:
             child->update();
             QTRY_COMPARE(spy.paints, 5);
         }
+    }
+
+    void preloaded_pictures_follow_their_files() {
+        QTemporaryDir tmp;
+        QVERIFY(pictures::write_button_bitmaps(tmp.path()));
+        const QDir dir(tmp.path());
+        const QString file = dir.filePath(QStringLiteral("lock.bmp"));
+        auto rgb = [](const QImage& i) { return i.convertToFormat(QImage::Format_RGB32); };
+        ColorButton::preload_picture(file);
+        ColorButton a;
+        QVERIFY(a.load_picture_file(file) && rgb(a.picture()) == rgb(pictures::lock()));
+        // Replaced after the preload: the key shows what the file holds now.
+        QVERIFY(QFile::remove(file) && QFile::copy(dir.filePath(QStringLiteral("power_on.bmp")), file));
+        ColorButton b;
+        QVERIFY(b.load_picture_file(file) && rgb(b.picture()) == rgb(pictures::power_on()));
+        // Gone: the key keeps what it shows.
+        QVERIFY(QFile::remove(file));
+        ColorButton c;
+        c.set_picture(pictures::unlock());
+        QVERIFY(!c.load_picture_file(file) && c.picture() == pictures::unlock());
     }
 
     void refresh_shows_its_running_colour() {
