@@ -52,7 +52,11 @@ bool read_picture(const QString& path, QImage* out) {
 }
 }  // namespace
 
-ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {}
+ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {
+    // paintEvent covers every pixel with the (solid) back colour: what lies
+    // beneath need not be painted first whenever the key changes.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void ColorButton::preload_picture(const QString& path) {
     // Looked at before reading: a file that changes in between is read again
@@ -72,6 +76,7 @@ void ColorButton::set_back_color(const QColor& c) {
 void ColorButton::set_picture(const QImage& img) {
     picture_ = img;
     picture_file_.clear();
+    shown_ = QPixmap();
     update();
 }
 
@@ -83,8 +88,32 @@ bool ColorButton::load_picture_file(const QString& path) {
     if (!read_picture(path, &img)) return false;  // keep what is shown: a missing file must not blank the key
     picture_ = img;
     picture_file_ = path;
+    shown_ = QPixmap();
     update();
     return true;
+}
+
+const QPixmap& ColorButton::shown_picture() {
+    // Converted (and greyed) once per picture and state, not on every paint.
+    const bool enabled = isEnabled();
+    if (shown_.isNull() || shown_enabled_ != enabled) {
+        shown_ = QPixmap::fromImage(picture_);
+        if (!enabled) shown_ = QIcon(shown_).pixmap(shown_.size(), QIcon::Disabled);
+        shown_enabled_ = enabled;
+    }
+    return shown_;
+}
+
+bool ColorButton::caption_wraps(int width) {
+    // Measuring the caption shapes its text; the answer only changes with
+    // the caption, the font or the room.
+    if (text() != wrap_text_ || width != wrap_width_ || font() != wrap_font_) {
+        wrap_text_ = text();
+        wrap_width_ = width;
+        wrap_font_ = font();
+        wraps_ = fontMetrics().horizontalAdvance(wrap_text_) > width;
+    }
+    return wraps_;
 }
 
 void ColorButton::paintEvent(QPaintEvent*) {
@@ -100,8 +129,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
     const QRect inner = r.adjusted(3, 3, -3, -3).translated(shift);
 
     if (!picture_.isNull()) {
-        QPixmap pm = QPixmap::fromImage(picture_);
-        if (!isEnabled()) pm = QIcon(pm).pixmap(pm.size(), QIcon::Disabled);
+        const QPixmap& pm = shown_picture();
         const QPoint at(r.x() + (r.width() - pm.width()) / 2, r.y() + (r.height() - pm.height()) / 2);
         p.drawPixmap(at + shift, pm);
     }
@@ -110,7 +138,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
         int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
         // A caption wider than the key wraps onto a second line rather than
         // being cut off at both ends.
-        if (fontMetrics().horizontalAdvance(text()) > inner.width()) flags |= Qt::TextWordWrap;
+        if (caption_wraps(inner.width())) flags |= Qt::TextWordWrap;
         if (isEnabled()) {
             p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
             p.drawText(inner, flags, text());

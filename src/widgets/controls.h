@@ -37,9 +37,18 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    const QPixmap& shown_picture();
+    bool caption_wraps(int width);
+
     QColor back_ = colors::neutral;
     QImage picture_;
     QString picture_file_;
+    QPixmap shown_;  // picture_ as last drawn
+    bool shown_enabled_ = true;
+    QString wrap_text_;
+    int wrap_width_ = -1;
+    QFont wrap_font_;
+    bool wraps_ = false;
 };
 
 // A filled rounded rectangle or circle with a border colour.
