@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QScreen>
 #include <QSerialPort>
 #include <QStyleFactory>
 #include <QTcpSocket>
@@ -607,6 +608,12 @@ int run_case(const QString& kind, int rounds) {
         if (qEnvironmentVariableIsSet("BENCH_OWN")) print_own(trace, replies, paint.pass_spans);
     }
 
+    // What the display shows after the last refresh (read back from the
+    // server, unlike BENCH_GRAB's picture drawn from the widgets).
+    if (const QString path = qEnvironmentVariable("BENCH_SCREEN"); !path.isEmpty()) {
+        wait_ms(100);
+        if (QScreen* screen = panel.w.screen()) screen->grabWindow(panel.w.winId()).save(path);
+    }
     say("first_ms", first_ms);
     say("panel_ms", bench::median(panel_ms));
     say("bare_ms", bench::median(bare_ms));
