@@ -343,6 +343,7 @@ private:
         bool eventFilter(QObject* o, QEvent* e) override {
             if (e->type() != QEvent::UpdateRequest || busy_) return false;
             ++c_.passes;
+            if (c_.names) *c_.names << QStringLiteral("|");
             busy_ = true;
             const qint64 t0 = mono_ns();
             o->event(e);
@@ -672,13 +673,14 @@ int main(int argc, char** argv) {
     const auto tcp = run_child(QStringLiteral("tcp"), rounds);
     const auto serial = run_child(QStringLiteral("serial"), rounds);
     const auto paced = run_child(QStringLiteral("paced"), std::max(5, rounds / 2));
-    // The first refresh after start, from fresh processes.
+    // The first refresh after start, from fresh processes: one first refresh
+    // each, so enough of them for a steady median.
     std::vector<double> first_ratio, first_ms, later_ms;
     for (const auto* c : {&tcp, &serial}) {
         if (c->empty()) continue;
         first_ratio.push_back(c->at(QStringLiteral("first_ms")) / c->at(QStringLiteral("panel_ms")));
     }
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 9; ++i) {
         const auto extra = run_child(QStringLiteral("tcp"), 5);
         if (extra.empty()) continue;
         first_ratio.push_back(extra.at(QStringLiteral("first_ms")) / extra.at(QStringLiteral("panel_ms")));

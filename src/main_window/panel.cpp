@@ -179,14 +179,19 @@ private:
             c->render(&scratch);
         }
         // Text boxes and lists that start empty have not loaded their fonts,
-        // shaped or rasterised a glyph yet: one line of what replies bring, in
-        // every font the window uses, drawn as a control draws it.
-        QLabel sample(QStringLiteral("0123456789 .:-/ ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz"));
+        // shaped or rasterised a glyph yet: what replies bring, in every font
+        // the window uses, drawn as a control draws it. Figures alone are
+        // shaped apart from words, so they get a line of their own.
+        QLabel sample;
         for (const QFont& f : fonts) {
             sample.setFont(f);
-            sample.resize(sample.sizeHint());
-            QImage scratch(sample.size(), QImage::Format_ARGB32_Premultiplied);
-            sample.render(&scratch);
+            for (const QString& text : {QStringLiteral(" 0123456789.:-/"),
+                                        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz")}) {
+                sample.setText(text);
+                sample.resize(sample.sizeHint());
+                QImage scratch(sample.size(), QImage::Format_ARGB32_Premultiplied);
+                sample.render(&scratch);
+            }
         }
         // The power, mute and lock replies show key pictures from files:
         // decoded here once and kept (a few kilobytes), so the first refresh

@@ -24,11 +24,15 @@ RoutingMap::RoutingMap(Context& c) : c_(c) {
         for (int col = 1; col <= 4; ++col) {
             ClickLabel* lab = cell_label(col, i);
             QObject::connect(lab, &ClickLabel::clicked, lab, [this, f = click[col - 1], i] { (this->*f)(i); });
+            shapes_[(col - 1) * 4 + i - 1] = cell_shape(col, i);
+            labels_[(col - 1) * 4 + i - 1] = lab;
         }
     }
 }
 
 ShapeWidget* RoutingMap::cell_shape(int column, int input) const {
+    if (in_1_to_4(column) && in_1_to_4(input) && shapes_[(column - 1) * 4 + input - 1])
+        return shapes_[(column - 1) * 4 + input - 1];
     static const QString names[] = {QStringLiteral("sha_out_a_in"), QStringLiteral("sha_out_b_in"),
                                     QStringLiteral("sha_out_c_in"), QStringLiteral("sha_out_d_in")};
     return c_.w.ctl_at<ShapeWidget>(in_1_to_4(column) ? names[column - 1]
@@ -37,6 +41,8 @@ ShapeWidget* RoutingMap::cell_shape(int column, int input) const {
 }
 
 ClickLabel* RoutingMap::cell_label(int column, int input) const {
+    if (in_1_to_4(column) && in_1_to_4(input) && labels_[(column - 1) * 4 + input - 1])
+        return labels_[(column - 1) * 4 + input - 1];
     static const QString names[] = {QStringLiteral("lab_out_a_in"), QStringLiteral("lab_out_b_in"),
                                     QStringLiteral("lab_out_c_in"), QStringLiteral("lab_out_d_in")};
     return c_.w.ctl_at<ClickLabel>(in_1_to_4(column) ? names[column - 1]

@@ -3,8 +3,7 @@
 #include "link/program_files.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QFileInfo>
+#include <QFile>
 #include <QHash>
 #include <QIcon>
 #include <QMouseEvent>
@@ -15,6 +14,7 @@
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <filesystem>
 #include <qdrawutil.h>
 
 namespace tavrin {
@@ -24,9 +24,28 @@ namespace tavrin {
 namespace {
 // Key pictures decoded ahead of time, by file path, with what the file was
 // then: a file replaced or gone since is read again.
+struct FileStamp {
+    qint64 size = -1;  // -1: no regular file
+    qint64 modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// Straight from the file system: no time zone work on a reply's path.
+FileStamp stamp_of(const QString& path) {
+    std::error_code ec;
+#ifdef Q_OS_WIN
+    const std::filesystem::path p(path.toStdWString());
+#else
+    const std::filesystem::path p(QFile::encodeName(path).toStdString());
+#endif
+    if (!std::filesystem::is_regular_file(p, ec) || ec) return {};
+    const auto size = std::filesystem::file_size(p, ec);
+    if (ec) return {};
+    const auto modified = std::filesystem::last_write_time(p, ec);
+    if (ec) return {};
+    return {qint64(size), qint64(modified.time_since_epoch().count())};
+}
 struct Preloaded {
-    qint64 size = -1;
-    QDateTime modified;
+    FileStamp stamp;
     QImage image;
 };
 QHash<QString, Preloaded>& preloaded() {
@@ -36,8 +55,8 @@ QHash<QString, Preloaded>& preloaded() {
 
 bool read_picture(const QString& path, QImage* out) {
     if (auto it = preloaded().constFind(path); it != preloaded().constEnd()) {
-        const QFileInfo now(path);
-        if (now.isFile() && now.size() == it->size && now.lastModified() == it->modified) {
+        const FileStamp now = stamp_of(path);
+        if (now.size >= 0 && now == it->stamp) {
             *out = it->image;
             return true;
         }
@@ -61,10 +80,10 @@ ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {
 void ColorButton::preload_picture(const QString& path) {
     // Looked at before reading: a file that changes in between is read again
     // at its first use rather than kept stale.
-    const QFileInfo before(path);
+    const FileStamp before = stamp_of(path);
     QImage img;
     preloaded().remove(path);
-    if (read_picture(path, &img)) preloaded().insert(path, {before.size(), before.lastModified(), img});
+    if (before.size >= 0 && read_picture(path, &img)) preloaded().insert(path, {before, img});
 }
 
 void ColorButton::set_back_color(const QColor& c) {
