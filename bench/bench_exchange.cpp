@@ -489,6 +489,7 @@ int run_case(const QString& kind, int rounds) {
     std::vector<qint64> first_sends = trace.send_ns;
     first_sends.insert(first_sends.begin(), trace.begin_ns);
     first_sends.push_back(trace.end_ns);
+    const Trace first_trace = trace;
     if (int(commands.size()) != kExchanges || panel.st.cur_mode != 5 || !boxes.isEmpty())
         return fail(QStringLiteral("%1: first refresh sent %2 commands (want %3), mode %4, boxes: %5")
                         .arg(kind)
@@ -572,6 +573,18 @@ int run_case(const QString& kind, int rounds) {
             std::fprintf(stderr, "%-8s first %6.3f later %6.3f\n",
                          k == 1 ? "(click)" : commands[k - 2].trimmed().constData(),
                          double(first_sends[k] - first_sends[k - 1]) / 1e6, double(later[k] - later[k - 1]) / 1e6);
+        // Each command to the panel's read of its reply: the simulator's part
+        // (and the panel's wake); the rest is the panel's own.
+        for (const Trace* t : {&first_trace, static_cast<const Trace*>(&trace)}) {
+            const std::vector<qint64> r = reply_times(t->send_ns, {}, t->read_ns, t->end_ns);
+            const double device = device_wait_ms(t->send_ns, r);
+            if (qEnvironmentVariableIsSet("BENCH_WAITS"))
+                for (size_t k = 0; k < r.size(); ++k)
+                    if (r[k] >= 0) std::fprintf(stderr, "  %s %.3f", t->sent[k].trimmed().constData(), double(r[k] - t->send_ns[k]) / 1e6);
+            std::fprintf(stderr, "%s refresh: %.3f ms, to the reads %.3f ms, own %.3f ms\n",
+                         t == &first_trace ? "first" : "later", double(t->end_ns - t->begin_ns) / 1e6, device,
+                         double(t->end_ns - t->begin_ns) / 1e6 - device);
+        }
     }
     // Reply handled, with the watcher thread running (its wakeups would
     // otherwise show in the CPU figures above).
