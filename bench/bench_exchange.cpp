@@ -749,10 +749,11 @@ int main(int argc, char** argv) {
                 v(tcp, "handled_n"), v(tcp, "read_first"), v(serial, "read_first"), v(paced, "read_first"));
     std::printf("NOTE\texchange: paced, refresh / wire %.2fx (bare client %.2fx); waiting for the simulator %.1f ms "
                 "(bare client %.1f ms) where the wire needs %.1f; own time panel %.2f ms, bare client %.2f ms "
-                "(medians of %.0f rounds%s)\n",
+                "(wire + own time against the wire: bare client %.2fx; medians of %.0f rounds%s)\n",
                 v(paced, "panel_ms") / v(paced, "wire_ms"), v(paced, "bare_ms") / v(paced, "wire_ms"),
                 v(paced, "panel_device_ms"), v(paced, "bare_device_ms"), v(paced, "wire_ms"), v(paced, "panel_own_ms"),
-                v(paced, "bare_own_ms"), v(paced, "handled_rounds"),
+                v(paced, "bare_own_ms"), (v(paced, "wire_ms") + v(paced, "bare_own_ms")) / v(paced, "wire_ms"),
+                v(paced, "handled_rounds"),
                 v(paced, "watcher_rt") > 0 ? "" : "; watcher thread not real-time: arrivals may be noted late");
     std::printf("NOTE\texchange: per refresh, repaint passes / widget paints: TCP %.1f / %.0f, serial %.1f / %.0f, "
                 "paced %.1f / %.0f\n",
