@@ -19,9 +19,9 @@
 
 #include <QAccessible>
 #include <QEvent>
-#include <QLabel>
 #include <QHash>
 #include <QImage>
+#include <QLabel>
 #include <QTimer>
 #include <QWindow>
 #include <QPlainTextEdit>
