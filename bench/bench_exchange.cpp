@@ -628,6 +628,12 @@ int run_case(const QString& kind, int rounds) {
     // What the display shows after the last refresh (read back from the
     // server, unlike BENCH_GRAB's picture drawn from the widgets).
     if (const QString path = qEnvironmentVariable("BENCH_SCREEN"); !path.isEmpty()) {
+        // One more refresh that moves the routing, so the picture shows
+        // changes painted, not only what was there before.
+        sim.console(QStringLiteral("route 1 4"));
+        sim.console(QStringLiteral("route 3 1"));
+        double c = 0;
+        refresh(&c);
         wait_ms(100);
         if (QScreen* screen = panel.w.screen()) screen->grabWindow(panel.w.winId()).save(path);
     }
