@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QScreen>
 #include <QSerialPort>
 #include <QStyleFactory>
 #include <QTcpSocket>
@@ -134,32 +135,43 @@ private:
     std::vector<qint64> edges_;
 };
 
-// Reply handled: for each command after the first, from the last arrival
-// before it left (the previous reply's last byte) to its leaving; the last
-// reply up to end_ns.
-void handled_times(const std::vector<qint64>& sends, const std::vector<qint64>& edges, qint64 end_ns,
+// When each command's reply had its last byte readable: the watcher's last
+// arrival before the next command, or the reader's own read of the reply's
+// CR when that came first. The watcher can lose that race (epoll does not
+// report a descriptor the reader has already emptied); a reply read was
+// readable no later than the read. -1 where neither saw it.
+std::vector<qint64> reply_times(const std::vector<qint64>& sends, const std::vector<qint64>& edges,
+                                const std::vector<qint64>& reads, qint64 end_ns, int* read_first = nullptr) {
+    std::vector<qint64> out;
+    for (size_t k = 0; k < sends.size(); ++k) {
+        const qint64 to = k + 1 < sends.size() ? sends[k + 1] : end_ns;
+        qint64 edge = -1, read = -1;
+        for (qint64 e : edges)
+            if (e > sends[k] && e <= to) edge = e;
+        for (qint64 r : reads)
+            if (r > sends[k] && r <= to) read = r;
+        out.push_back(edge < 0 ? read : read < 0 ? edge : std::min(edge, read));
+        if (read_first && read >= 0 && (edge < 0 || read < edge)) ++*read_first;
+    }
+    return out;
+}
+
+// Reply handled: from each reply readable to the next command leaving (the
+// last reply: to end_ns).
+void handled_times(const std::vector<qint64>& sends, const std::vector<qint64>& replies, qint64 end_ns,
                    std::vector<double>* out) {
     for (size_t k = 0; k < sends.size(); ++k) {
-        const qint64 from = sends[k];
         const qint64 to = k + 1 < sends.size() ? sends[k + 1] : end_ns;
-        qint64 last = -1;
-        for (qint64 e : edges)
-            if (e > from && e <= to) last = e;
-        if (last >= 0) out->push_back(double(to - last) / 1e6);
+        if (replies[k] >= 0) out->push_back(double(to - replies[k]) / 1e6);
     }
 }
 
 // Time spent waiting for the device: for each command, from its leaving to
-// the last arrival before the next command (for the last one: end_ns).
-double device_wait_ms(const std::vector<qint64>& sends, const std::vector<qint64>& edges, qint64 end_ns) {
+// its reply readable.
+double device_wait_ms(const std::vector<qint64>& sends, const std::vector<qint64>& replies) {
     qint64 sum = 0;
-    for (size_t k = 0; k < sends.size(); ++k) {
-        const qint64 to = k + 1 < sends.size() ? sends[k + 1] : end_ns;
-        qint64 last = -1;
-        for (qint64 e : edges)
-            if (e > sends[k] && e <= to) last = e;
-        if (last >= 0) sum += last - sends[k];
-    }
+    for (size_t k = 0; k < sends.size(); ++k)
+        if (replies[k] >= 0) sum += replies[k] - sends[k];
     return double(sum) / 1e6;
 }
 
@@ -167,10 +179,13 @@ double device_wait_ms(const std::vector<qint64>& sends, const std::vector<qint64
 struct Trace {
     std::vector<qint64> send_ns;
     std::vector<QByteArray> sent;
+    std::vector<qint64> read_ns;  // reads that brought a reply's CR
     qint64 received = 0;
+    qint64 begin_ns = 0, end_ns = 0;  // the refresh routine called, returned
     void clear() {
         send_ns.clear();
         sent.clear();
+        read_ns.clear();
         received = 0;
     }
 };
@@ -195,6 +210,7 @@ public:
     QByteArray take_all() override {
         QByteArray b = inner_.take_all();
         t_.received += b.size();
+        if (b.contains('\r')) t_.read_ns.push_back(mono_ns());
         return b;
     }
     void close() override { inner_.close(); }
@@ -219,6 +235,7 @@ public:
     QByteArray read_all() override {
         QByteArray b = inner_.read_all();
         t_.received += b.size();
+        if (b.contains('\r')) t_.read_ns.push_back(mono_ns());
         return b;
     }
     qint64 bytes_to_write() override { return inner_.bytes_to_write(); }
@@ -252,7 +269,8 @@ class BareClient {
 public:
     explicit BareClient(QIODevice& io) : io_(io) {}
     // Wall time in ms, or -1 when a reply did not come.
-    double run(const std::vector<QByteArray>& cmds, double* cpu_s, std::vector<qint64>* sends, qint64* end_ns) {
+    double run(const std::vector<QByteArray>& cmds, double* cpu_s, std::vector<qint64>* sends, qint64* end_ns,
+               std::vector<qint64>* reads = nullptr) {
         QEventLoop loop;
         size_t next = 0;
         bool ok = true;
@@ -264,7 +282,9 @@ public:
             if (auto* s = qobject_cast<QSerialPort*>(&io_)) s->flush();
         };
         const auto conn = QObject::connect(&io_, &QIODevice::readyRead, &loop, [&] {
-            buffer += io_.readAll();
+            const QByteArray got = io_.readAll();
+            if (reads && got.contains('\r')) reads->push_back(mono_ns());
+            buffer += got;
             while (!buffer.isEmpty() && (buffer.front() == '\n' || buffer.front() == '\r')) buffer.remove(0, 1);
             const int cr = int(buffer.indexOf('\r'));
             if (cr < 0) return;
@@ -298,14 +318,19 @@ private:
 };
 
 // Repaint passes of the panel's window (each one paints and flushes to the
-// display) and widget paints.
+// display) and widget paints. A pass is seen on the window itself, behind the
+// application-wide filters: a request the paint pacer holds back for its
+// frame is counted once, when it is painted.
 class PaintCount : public QObject {
 public:
-    explicit PaintCount(QWidget* w) : w_(w) { qApp->installEventFilter(this); }
+    explicit PaintCount(QWidget* w) : w_(w), passes_seen_(*this) {
+        qApp->installEventFilter(this);
+        w_->installEventFilter(&passes_seen_);
+    }
     int passes = 0, paints = 0;
     QStringList* names = nullptr;
+    std::vector<std::pair<qint64, qint64>> pass_spans;  // when each pass began and ended
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::UpdateRequest && o == w_) ++passes;
         if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == w_) {
             ++paints;
             if (names) *names << o->objectName() + QLatin1Char('/') + QLatin1String(o->metaObject()->className());
@@ -314,8 +339,78 @@ public:
     }
 
 private:
+    struct PassesSeen : QObject {
+        explicit PassesSeen(PaintCount& c) : c_(c) {}
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() != QEvent::UpdateRequest || busy_) return false;
+            ++c_.passes;
+            if (c_.names) *c_.names << QStringLiteral("|");
+            busy_ = true;
+            const qint64 t0 = mono_ns();
+            o->event(e);
+            c_.pass_spans.emplace_back(t0, mono_ns());
+            busy_ = false;
+            return true;
+        }
+        PaintCount& c_;
+        bool busy_ = false;
+    };
     QWidget* w_;
+    PassesSeen passes_seen_;
 };
+
+// Under `perf record --control fifo:CTL,ACK -D -1`, samples only the chosen
+// refreshes: BENCH_PERF_CTL/BENCH_PERF_ACK name the two fifos, BENCH_PERF
+// says which refreshes (first or later).
+class PerfWindow {
+public:
+    PerfWindow() {
+        const QByteArray ctl = qgetenv("BENCH_PERF_CTL"), ack = qgetenv("BENCH_PERF_ACK");
+        if (ctl.isEmpty() || ack.isEmpty()) return;
+        ctl_ = std::fopen(ctl.constData(), "w");
+        ack_ = std::fopen(ack.constData(), "r");
+        first_ = qgetenv("BENCH_PERF") != "later";
+    }
+    void around(bool first_refresh, bool on) {
+        if (!ctl_ || !ack_ || first_refresh != first_) return;
+        std::fputs(on ? "enable\n" : "disable\n", ctl_);
+        std::fflush(ctl_);
+        char line[16];
+        [[maybe_unused]] const char* r = std::fgets(line, sizeof line, ack_);
+    }
+
+private:
+    FILE* ctl_ = nullptr;
+    FILE* ack_ = nullptr;
+    bool first_ = true;
+};
+
+// Per exchange of one refresh: the wait for the device, the panel's own time
+// after it, and how much of each went on repaint passes.
+void print_own(const Trace& t, const std::vector<qint64>& replies,
+               const std::vector<std::pair<qint64, qint64>>& passes) {
+    auto painted = [&](qint64 from, qint64 to) {
+        qint64 sum = 0;
+        for (const auto& [b, e] : passes) sum += std::max<qint64>(0, std::min(e, to) - std::max(b, from));
+        return double(sum) / 1e6;
+    };
+    double own_sum = 0, own_paint = 0, wait_paint = 0;
+    for (size_t k = 0; k < t.send_ns.size(); ++k) {
+        const qint64 to = k + 1 < t.send_ns.size() ? t.send_ns[k + 1] : t.end_ns;
+        const qint64 last = replies[k] >= 0 ? replies[k] : t.send_ns[k];
+        const double own = double(to - last) / 1e6;
+        own_sum += own;
+        own_paint += painted(last, to);
+        wait_paint += painted(t.send_ns[k], last);
+        std::fprintf(stderr, "%-8s wait %6.3f (painting %6.3f)  own %6.3f (painting %6.3f)\n",
+                     t.sent[k].trimmed().constData(), double(last - t.send_ns[k]) / 1e6, painted(t.send_ns[k], last),
+                     own, painted(last, to));
+    }
+    std::fprintf(stderr, "own %.3f ms (%.3f painting), painting while waiting %.3f ms, click to first command %.3f ms, "
+                 "passes %zu, after the return %.3f ms\n",
+                 own_sum, own_paint, wait_paint, double(t.send_ns.front() - t.begin_ns) / 1e6, passes.size(),
+                 painted(t.end_ns, t.end_ns + 1000000000));
+}
 
 void say(const char* key, double v) { std::printf("%s %.6f\n", key, v); }
 
@@ -362,17 +457,24 @@ int run_case(const QString& kind, int rounds) {
     wait_ms(100);
 
     PaintCount paint(&panel.w);
+    PerfWindow perf;
+    bool first_refresh = true;
     // A refresh is timed from the click to the routine's return; its CPU also
     // counts the settling time after it, when the last changes are painted
     // (the bare client's CPU is taken over the same settling time).
     auto refresh = [&](double* cpu_s) {
         trace.clear();
+        perf.around(first_refresh, true);
         const double cpu0 = bench::cpu_seconds();
         const qint64 t0 = mono_ns();
+        trace.begin_ns = t0;
         panel.presets->cmd_refresh_Click();
         const qint64 t1 = mono_ns();
+        trace.end_ns = t1;
         wait_ms(kSettleMs);
         *cpu_s = bench::cpu_seconds() - cpu0;
+        perf.around(first_refresh, false);
+        first_refresh = false;
         return std::pair{double(t1 - t0) / 1e6, t1};
     };
 
@@ -383,7 +485,11 @@ int run_case(const QString& kind, int rounds) {
     paint.names = nullptr;
     if (!first_names.isEmpty()) std::fprintf(stderr, "first painted: %s\n", qPrintable(first_names.join(QLatin1Char(' '))));
     const std::vector<QByteArray> commands = trace.sent;
-    const std::vector<qint64> first_sends = trace.send_ns;
+    // With the click in front and the return behind: the gaps BENCH_GAPS lists.
+    std::vector<qint64> first_sends = trace.send_ns;
+    first_sends.insert(first_sends.begin(), trace.begin_ns);
+    first_sends.push_back(trace.end_ns);
+    const Trace first_trace = trace;
     if (int(commands.size()) != kExchanges || panel.st.cur_mode != 5 || !boxes.isEmpty())
         return fail(QStringLiteral("%1: first refresh sent %2 commands (want %3), mode %4, boxes: %5")
                         .arg(kind)
@@ -460,10 +566,25 @@ int run_case(const QString& kind, int rounds) {
     }
 
     if (qEnvironmentVariableIsSet("BENCH_GAPS")) {
-        for (size_t k = 1; k < first_sends.size() && k < trace.send_ns.size(); ++k)
-            std::fprintf(stderr, "%-8s first %6.3f later %6.3f\n", commands[k - 1].trimmed().constData(),
-                         double(first_sends[k] - first_sends[k - 1]) / 1e6,
-                         double(trace.send_ns[k] - trace.send_ns[k - 1]) / 1e6);
+        std::vector<qint64> later = trace.send_ns;
+        later.insert(later.begin(), trace.begin_ns);
+        later.push_back(trace.end_ns);
+        for (size_t k = 1; k < first_sends.size() && k < later.size(); ++k)
+            std::fprintf(stderr, "%-8s first %6.3f later %6.3f\n",
+                         k == 1 ? "(click)" : commands[k - 2].trimmed().constData(),
+                         double(first_sends[k] - first_sends[k - 1]) / 1e6, double(later[k] - later[k - 1]) / 1e6);
+        // Each command to the panel's read of its reply: the simulator's part
+        // (and the panel's wake); the rest is the panel's own.
+        for (const Trace* t : {&first_trace, static_cast<const Trace*>(&trace)}) {
+            const std::vector<qint64> r = reply_times(t->send_ns, {}, t->read_ns, t->end_ns);
+            const double device = device_wait_ms(t->send_ns, r);
+            if (qEnvironmentVariableIsSet("BENCH_WAITS"))
+                for (size_t k = 0; k < r.size(); ++k)
+                    if (r[k] >= 0) std::fprintf(stderr, "  %s %.3f", t->sent[k].trimmed().constData(), double(r[k] - t->send_ns[k]) / 1e6);
+            std::fprintf(stderr, "%s refresh: %.3f ms, to the reads %.3f ms, own %.3f ms\n",
+                         t == &first_trace ? "first" : "later", double(t->end_ns - t->begin_ns) / 1e6, device,
+                         double(t->end_ns - t->begin_ns) / 1e6 - device);
+        }
     }
     // Reply handled, with the watcher thread running (its wakeups would
     // otherwise show in the CPU figures above).
@@ -473,32 +594,49 @@ int run_case(const QString& kind, int rounds) {
     // adds beyond it (its wakes on a loaded machine).
     std::vector<double> bare_handled, panel_handled, bare_own, panel_own, bare_device, panel_device;
     bool watcher_rt = true;
+    int panel_read_first = 0;  // replies the panel read before the watcher noted them
     for (int round = 0; round < std::max(5, rounds / 2); ++round) {
         ArrivalWatch watch;
         std::vector<qint64> sends;
         qint64 end = 0;
         double c = 0;
         if (!bare_open() || !watch.start(bare_fd())) return fail(QStringLiteral("cannot watch the bare client"));
-        const double b = bare.run(commands, &c, &sends, &end);
+        std::vector<qint64> reads;
+        const double b = bare.run(commands, &c, &sends, &end, &reads);
         if (b < 0) return fail(QStringLiteral("bare client: no answer"));
         watch.stop();
-        const std::vector<qint64> bare_edges = watch.take();
-        handled_times(sends, bare_edges, end, &bare_handled);
-        bare_device.push_back(device_wait_ms(sends, bare_edges, end));
+        const std::vector<qint64> bare_replies = reply_times(sends, watch.take(), reads, end);
+        handled_times(sends, bare_replies, end, &bare_handled);
+        bare_device.push_back(device_wait_ms(sends, bare_replies));
         bare_own.push_back(b - bare_device.back());
         if (!bare_close()) return fail(QStringLiteral("the panel could not re-open the port"));
 
         ArrivalWatch pwatch;
         if (!pwatch.start(panel_fd())) return fail(QStringLiteral("cannot watch the panel's link"));
+        paint.pass_spans.clear();
         const auto [p, t1] = refresh(&c);
         pwatch.stop();
         watcher_rt = watcher_rt && watch.realtime() && pwatch.realtime();
-        const std::vector<qint64> edges = pwatch.take();
-        handled_times(trace.send_ns, edges, t1, &panel_handled);
-        panel_device.push_back(device_wait_ms(trace.send_ns, edges, t1));
+        const std::vector<qint64> replies =
+            reply_times(trace.send_ns, pwatch.take(), trace.read_ns, t1, &panel_read_first);
+        handled_times(trace.send_ns, replies, t1, &panel_handled);
+        panel_device.push_back(device_wait_ms(trace.send_ns, replies));
         panel_own.push_back(p - panel_device.back());
+        if (qEnvironmentVariableIsSet("BENCH_OWN")) print_own(trace, replies, paint.pass_spans);
     }
 
+    // What the display shows after the last refresh (read back from the
+    // server, unlike BENCH_GRAB's picture drawn from the widgets).
+    if (const QString path = qEnvironmentVariable("BENCH_SCREEN"); !path.isEmpty()) {
+        // One more refresh that moves the routing, so the picture shows
+        // changes painted, not only what was there before.
+        sim.console(QStringLiteral("route 1 4"));
+        sim.console(QStringLiteral("route 3 1"));
+        double c = 0;
+        refresh(&c);
+        wait_ms(100);
+        if (QScreen* screen = panel.w.screen()) screen->grabWindow(panel.w.winId()).save(path);
+    }
     say("first_ms", first_ms);
     say("panel_ms", bench::median(panel_ms));
     say("bare_ms", bench::median(bare_ms));
@@ -519,6 +657,7 @@ int run_case(const QString& kind, int rounds) {
     say("bare_device_ms", bench::median(bare_device));
     say("handled_rounds", double(panel_own.size()));
     say("watcher_rt", watcher_rt ? 1 : 0);
+    say("read_first", double(panel_read_first));
     say("passes", double(passes) / rounds);
     say("paints", double(paints) / rounds);
     say("peak_rss_kib", double(bench::peak_rss_kib()));
@@ -557,13 +696,14 @@ int main(int argc, char** argv) {
     const auto tcp = run_child(QStringLiteral("tcp"), rounds);
     const auto serial = run_child(QStringLiteral("serial"), rounds);
     const auto paced = run_child(QStringLiteral("paced"), std::max(5, rounds / 2));
-    // The first refresh after start, from fresh processes.
+    // The first refresh after start, from fresh processes: one first refresh
+    // each, so enough of them for a steady median.
     std::vector<double> first_ratio, first_ms, later_ms;
     for (const auto* c : {&tcp, &serial}) {
         if (c->empty()) continue;
         first_ratio.push_back(c->at(QStringLiteral("first_ms")) / c->at(QStringLiteral("panel_ms")));
     }
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 9; ++i) {
         const auto extra = run_child(QStringLiteral("tcp"), 5);
         if (extra.empty()) continue;
         first_ratio.push_back(extra.at(QStringLiteral("first_ms")) / extra.at(QStringLiteral("panel_ms")));
@@ -609,15 +749,17 @@ int main(int argc, char** argv) {
                 rounds, std::max(5, rounds / 2), v(tcp, "panel_p90_ms"), v(serial, "panel_p90_ms"),
                 v(paced, "panel_p90_ms"));
     std::printf("NOTE\texchange: paced wire %.0f bytes; reply handled max TCP %.2f ms, serial %.2f ms, paced %.2f ms "
-                "(%.0f replies each)\n",
+                "(%.0f replies each; read by the panel before the watcher noted them, timed from that read: "
+                "TCP %.0f, serial %.0f, paced %.0f)\n",
                 v(paced, "wire_bytes"), v(tcp, "handled_max"), v(serial, "handled_max"), v(paced, "handled_max"),
-                v(tcp, "handled_n"));
+                v(tcp, "handled_n"), v(tcp, "read_first"), v(serial, "read_first"), v(paced, "read_first"));
     std::printf("NOTE\texchange: paced, refresh / wire %.2fx (bare client %.2fx); waiting for the simulator %.1f ms "
                 "(bare client %.1f ms) where the wire needs %.1f; own time panel %.2f ms, bare client %.2f ms "
-                "(medians of %.0f rounds%s)\n",
+                "(wire + own time against the wire: bare client %.2fx; medians of %.0f rounds%s)\n",
                 v(paced, "panel_ms") / v(paced, "wire_ms"), v(paced, "bare_ms") / v(paced, "wire_ms"),
                 v(paced, "panel_device_ms"), v(paced, "bare_device_ms"), v(paced, "wire_ms"), v(paced, "panel_own_ms"),
-                v(paced, "bare_own_ms"), v(paced, "handled_rounds"),
+                v(paced, "bare_own_ms"), (v(paced, "wire_ms") + v(paced, "bare_own_ms")) / v(paced, "wire_ms"),
+                v(paced, "handled_rounds"),
                 v(paced, "watcher_rt") > 0 ? "" : "; watcher thread not real-time: arrivals may be noted late");
     std::printf("NOTE\texchange: per refresh, repaint passes / widget paints: TCP %.1f / %.0f, serial %.1f / %.0f, "
                 "paced %.1f / %.0f\n",

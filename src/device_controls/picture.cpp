@@ -32,6 +32,8 @@ Picture::Picture(Context& c) : c_(c) {
         for (int i = 1; i <= 4; ++i) {
             ScrollSlider* s = slider(Group(g), i);
             QObject::connect(s, &ScrollSlider::change, s, [this, f = change[g], i] { (this->*f)(i); });
+            boxes_[g * 4 + i - 1] = value_box(Group(g), i);
+            sliders_[g * 4 + i - 1] = s;
         }
     }
     auto* refresh = c_.w.ctl<QPushButton>(QStringLiteral("cmd_pic_refresh"));
@@ -41,10 +43,12 @@ Picture::Picture(Context& c) : c_(c) {
 }
 
 ScrollSlider* Picture::slider(Group g, int row) const {
+    if (row >= 1 && row <= 4 && sliders_[g * 4 + row - 1]) return sliders_[g * 4 + row - 1];
     return c_.w.ctl_at<ScrollSlider>(QStringLiteral("hsr_") + QLatin1String(kGroups[g].name), row);
 }
 
 QLineEdit* Picture::value_box(Group g, int row) const {
+    if (row >= 1 && row <= 4 && boxes_[g * 4 + row - 1]) return boxes_[g * 4 + row - 1];
     return c_.w.ctl_at<QLineEdit>(QStringLiteral("txt_") + QLatin1String(kGroups[g].name), row);
 }
 

@@ -3,6 +3,8 @@
 
 #include "context/context.h"
 
+#include <array>
+
 class QLineEdit;
 
 namespace tavrin {
@@ -34,6 +36,9 @@ private:
     QLineEdit* value_box(Group g, int row) const;
 
     Context& c_;
+    // Looked up once: every reply of a refresh reaches for them.
+    std::array<ScrollSlider*, 16> sliders_{};
+    std::array<QLineEdit*, 16> boxes_{};
 };
 
 }  // namespace tavrin

@@ -326,13 +326,19 @@ void QtPlatform::arm_wake(qint64 due_ms) {
             QObject::connect(wake_notifier_.get(), &QSocketNotifier::activated, [this] {
                 quint64 expirations = 0;
                 [[maybe_unused]] const auto n = ::read(wake_fd_, &expirations, sizeof expirations);
+                armed_ns_ = -1;
             });
         }
     }
 #endif
-    const qint64 left_ns = due_ms * 1000000 - clock_.nsecsElapsed();
+    const qint64 now_ns = clock_.nsecsElapsed();
+    const qint64 left_ns = due_ms * 1000000 - now_ns;
 #ifdef Q_OS_LINUX
     if (wake_fd_ >= 0) {
+        // Waits that end early on an event leave the wake set; the next one,
+        // due at the same tick (as the exchanges of a fast chain are), keeps it.
+        if (armed_ns_ == due_ms * 1000000 && armed_ns_ > now_ns) return;
+        armed_ns_ = due_ms * 1000000;
         itimerspec spec{};
         const qint64 ns = std::max<qint64>(left_ns, 1);  // zero would disarm
         spec.it_value.tv_sec = time_t(ns / 1000000000);

@@ -109,6 +109,7 @@ private:
     QTimer wake_;
     int wake_fd_ = -1;  // timerfd where there is one: wakes to the microsecond
     bool wake_fd_tried_ = false;
+    qint64 armed_ns_ = -1;  // when the timerfd is set to go off, -1 when it is not
     std::unique_ptr<QSocketNotifier> wake_notifier_;
     QWidget* parent_ = nullptr;
 };

@@ -17,8 +17,11 @@
 #include "routing/routing_map.h"
 #include "widgets/paint_pacer.h"
 
+#include <QAccessible>
 #include <QEvent>
+#include <QHash>
 #include <QImage>
+#include <QLabel>
 #include <QTimer>
 #include <QWindow>
 #include <QPlainTextEdit>
@@ -27,6 +30,13 @@
 
 namespace tavrin {
 
+namespace {
+// How long a due frame waits for the next command: well above the few tenths
+// of a millisecond between an answer and the next query of a chain, well
+// below what the eye notices.
+constexpr int kWireGraceMs = 4;
+}  // namespace
+
 // Shows the traffic log in txt_cmd. The log keeps the carriage returns of the
 // replies; on screen each one starts a new line. Laying out the text is the
 // costly part of an entry, so the box catches up at most once per pass of the
@@ -34,11 +44,13 @@ namespace tavrin {
 // edge in both views, or hidden): then it catches up when it is painted again.
 class Panel::LogView : public QObject, public LogSink {
 public:
-    explicit LogView(QPlainTextEdit* box) : box_(box) {
+    LogView(QPlainTextEdit* box, PaintPacer& pacer) : box_(box), pacer_(pacer) {
         box_->installEventFilter(this);
         box_->viewport()->installEventFilter(this);
     }
     void set_text(const QString& whole, const QString& appended) override {
+        // A command is logged just before it leaves.
+        if (appended.endsWith(QLatin1Char('>'))) pacer_.command_left();
         // Anything but an append to what was there replaces the box's text.
         if (appended.isEmpty() || whole.size() == appended.size() || logged_ + appended.size() != whole.size())
             replace_ = true;
@@ -76,6 +88,7 @@ private:
     bool in_sight() const { return box_->isVisible() && !box_->visibleRegion().isEmpty(); }
     static QString render(QString s) { return s.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
     QPlainTextEdit* box_;
+    PaintPacer& pacer_;
     const QString* whole_ = nullptr;
     qsizetype logged_ = 0;  // the log's length at the last entry
     qsizetype shown_ = 0;   // how much of it the box holds
@@ -89,7 +102,10 @@ Panel::Panel(Platform& platform, SerialPort& serial, TcpClient& tcp, const Progr
       link(st, platform, serial, tcp),
       ctx{w, link, st, platform} {
     pacer_ = std::make_unique<PaintPacer>();
-    log_view_ = std::make_unique<LogView>(w.ctl<QPlainTextEdit>(QStringLiteral("txt_cmd")));
+    // A frame that comes due between an answer and the next command of a
+    // chain is painted while that command's answer is on its way.
+    pacer_->set_wire_gate([this] { return link.awaiting_reply() && !link.reply_done(); }, kWireGraceMs);
+    log_view_ = std::make_unique<LogView>(w.ctl<QPlainTextEdit>(QStringLiteral("txt_cmd")), *pacer_);
     link.set_log_sink(log_view_.get());
 
     links = std::make_unique<LinkControls>(ctx);
@@ -152,20 +168,37 @@ private:
         // What shows has just been painted; what Refresh will bring out has
         // not. Each hidden control is drawn into a scratch image of its own
         // size, handed back at once, so the panel's peak memory stays as it was.
+        QHash<QString, QFont> fonts;
         for (QWidget* c : w_.findChildren<QWidget*>()) {
+            // Controls whose state a reply changes look themselves up for
+            // accessibility on every change; the first lookup builds the entry.
+            QAccessible::queryAccessibleInterface(c);
+            fonts.insert(c->font().key(), c->font());
             if (!c->isHidden() || c->width() <= 0 || c->height() <= 0) continue;
             QImage scratch(c->size(), QImage::Format_ARGB32_Premultiplied);
             c->render(&scratch);
         }
-        // The first power, mute and lock replies load their key pictures from
-        // files; decode each once here so the reader and decoder are warm.
-        // Nothing is kept: the replies still read the files themselves.
-        for (const char* file : {"power_on.bmp", "power_standby.bmp", "speaker_on.bmp", "speaker_off.bmp",
-                                 "lock.bmp", "unlock.bmp"}) {
-            QByteArray bytes;
-            QImage img;
-            if (read_regular_file(w_.bitmap_path(QLatin1String(file)), 1024 * 1024, &bytes)) img.loadFromData(bytes);
+        // Text boxes and lists that start empty have not loaded their fonts,
+        // shaped or rasterised a glyph yet: what replies bring, in every font
+        // the window uses, drawn as a control draws it. Figures alone are
+        // shaped apart from words, so they get a line of their own.
+        QLabel sample;
+        for (const QFont& f : fonts) {
+            sample.setFont(f);
+            for (const QString& text : {QStringLiteral(" 0123456789.:-/"),
+                                        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz")}) {
+                sample.setText(text);
+                sample.resize(sample.sizeHint());
+                QImage scratch(sample.size(), QImage::Format_ARGB32_Premultiplied);
+                sample.render(&scratch);
+            }
         }
+        // The power, mute and lock replies show key pictures from files:
+        // decoded here once and kept (a few kilobytes), so the first refresh
+        // neither reads nor decodes them.
+        for (const char* file : {"power_none.bmp", "power_on.bmp", "power_standby.bmp", "speaker_on.bmp",
+                                 "speaker_off.bmp", "lock.bmp", "unlock.bmp"})
+            ColorButton::preload_picture(w_.bitmap_path(QLatin1String(file)));
     }
     FrmMain& w_;
 };

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -95,21 +96,22 @@ void DisplayModes::on_reply_MOD() {
     PanelState& st = c_.st;
     st.cur_mode = look.cur_mode;
     if (look.dual_kind != 0) st.dual_kind = look.dual_kind;
-    for (int i = 1; i <= 5; ++i) mode_button(i)->set_back_color(colors::neutral);
-    mode_button(digit)->set_back_color(colors::selected);
+    // Each control goes straight to its new state: turning one off and on
+    // again costs a repaint of it and of everything in it.
+    for (int i = 1; i <= 5; ++i) mode_button(i)->set_back_color(i == digit ? colors::selected : colors::neutral);
 
-    for (const char* f : {"fra_dual_a", "fra_dual_b", "fra_quad", "fra_bezel"}) c_.w.control(QLatin1String(f))->setEnabled(false);
+    for (const char* f : {"fra_dual_a", "fra_dual_b", "fra_quad", "fra_bezel"}) {
+        // In standby the frames stay off until the device reports power.
+        const bool on = st.pwr_state == 1 && std::any_of(std::begin(look.frames_on), std::end(look.frames_on),
+                                                         [f](const char* g) { return g && qstrcmp(f, g) == 0; });
+        c_.w.control(QLatin1String(f))->setEnabled(on);
+    }
     // The map is rebuilt by the INP replies that follow.
     for (int col = 1; col <= 4; ++col)
         for (int i = 1; i <= 4; ++i) map_.paint_cell(col, i, colors::neutral);
 
     show_outputs(look);
     show_audio_frames(look);
-    if (st.pwr_state == 1) {
-        // In standby the frames stay off until the device reports power.
-        for (const char* f : look.frames_on)
-            if (f) c_.w.control(QLatin1String(f))->setEnabled(true);
-    }
     set_picture_captions(look.rows);
     show_picture_rows(DisplayMode::has_picture_rows(st.cur_mode));
     const bool pip = st.cur_mode == DisplayMode::dual && st.dual_kind == DualKind::pip;

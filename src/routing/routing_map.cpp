@@ -24,11 +24,15 @@ RoutingMap::RoutingMap(Context& c) : c_(c) {
         for (int col = 1; col <= 4; ++col) {
             ClickLabel* lab = cell_label(col, i);
             QObject::connect(lab, &ClickLabel::clicked, lab, [this, f = click[col - 1], i] { (this->*f)(i); });
+            shapes_[(col - 1) * 4 + i - 1] = cell_shape(col, i);
+            labels_[(col - 1) * 4 + i - 1] = lab;
         }
     }
 }
 
 ShapeWidget* RoutingMap::cell_shape(int column, int input) const {
+    if (in_1_to_4(column) && in_1_to_4(input) && shapes_[(column - 1) * 4 + input - 1])
+        return shapes_[(column - 1) * 4 + input - 1];
     static const QString names[] = {QStringLiteral("sha_out_a_in"), QStringLiteral("sha_out_b_in"),
                                     QStringLiteral("sha_out_c_in"), QStringLiteral("sha_out_d_in")};
     return c_.w.ctl_at<ShapeWidget>(in_1_to_4(column) ? names[column - 1]
@@ -37,6 +41,8 @@ ShapeWidget* RoutingMap::cell_shape(int column, int input) const {
 }
 
 ClickLabel* RoutingMap::cell_label(int column, int input) const {
+    if (in_1_to_4(column) && in_1_to_4(input) && labels_[(column - 1) * 4 + input - 1])
+        return labels_[(column - 1) * 4 + input - 1];
     static const QString names[] = {QStringLiteral("lab_out_a_in"), QStringLiteral("lab_out_b_in"),
                                     QStringLiteral("lab_out_c_in"), QStringLiteral("lab_out_d_in")};
     return c_.w.ctl_at<ClickLabel>(in_1_to_4(column) ? names[column - 1]
@@ -84,18 +90,17 @@ void RoutingMap::map_refresh() {
 }
 
 void RoutingMap::map_show_output(int column) {
+    // Each cell goes straight to its new look: a label hidden and shown again
+    // still costs a repaint of the cells around it.
     for (int i = 1; i <= 4; ++i) {
         for (int col = 1; col <= 4; ++col) {
-            cell_shape(col, i)->set_border(colors::idle_lamp);
+            ShapeWidget* shape = cell_shape(col, i);
+            const bool selected = col == column;
+            shape->set_border(selected ? colors::black : colors::idle_lamp);
             // Outside the selected column only the routed input keeps its number.
-            show_cell(cell_label(col, i), cell_shape(col, i)->fill() == colors::routed);
+            show_cell(cell_label(col, i), selected || shape->fill() == colors::routed);
+            if (selected) show_cell(shape, true);
         }
-    }
-    if (!in_1_to_4(column)) return;
-    for (int i = 1; i <= 4; ++i) {
-        cell_shape(column, i)->set_border(colors::black);
-        show_cell(cell_label(column, i), true);
-        show_cell(cell_shape(column, i), true);
     }
 }
 
@@ -103,9 +108,9 @@ void RoutingMap::on_reply_OUT() {
     const int out = last_digit(c_.link.reply());
     // A digit that names no output leaves selection and map as they were.
     if (!in_1_to_4(out)) return;
-    for (int i = 1; i <= 4; ++i) c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i)->set_back_color(colors::neutral);
+    for (int i = 1; i <= 4; ++i)
+        c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), i)->set_back_color(i == out ? colors::selected : colors::neutral);
     c_.st.cur_output = int16_t(out);
-    c_.w.ctl_at<ColorButton>(QStringLiteral("cmd_out"), out)->set_back_color(colors::selected);
     map_show_output(out);
 }
 

@@ -3,6 +3,8 @@
 
 #include "context/context.h"
 
+#include <array>
+
 namespace tavrin {
 
 class RoutingMap {
@@ -33,6 +35,9 @@ private:
     void paint_column(int column, int routed_input);
 
     Context& c_;
+    // The map's cells, looked up once: the refresh's replies repaint them all.
+    std::array<ShapeWidget*, 16> shapes_{};
+    std::array<ClickLabel*, 16> labels_{};
 };
 
 }  // namespace tavrin

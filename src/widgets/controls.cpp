@@ -3,6 +3,8 @@
 #include "link/program_files.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QHash>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,13 +14,77 @@
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <filesystem>
 #include <qdrawutil.h>
 
 namespace tavrin {
 
 // ---------------------------------------------------------------- ColorButton
 
-ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {}
+namespace {
+// Key pictures decoded ahead of time, by file path, with what the file was
+// then: a file replaced or gone since is read again.
+struct FileStamp {
+    qint64 size = -1;  // -1: no regular file
+    qint64 modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// Straight from the file system: no time zone work on a reply's path.
+FileStamp stamp_of(const QString& path) {
+    std::error_code ec;
+#ifdef Q_OS_WIN
+    const std::filesystem::path p(path.toStdWString());
+#else
+    const std::filesystem::path p(QFile::encodeName(path).toStdString());
+#endif
+    if (!std::filesystem::is_regular_file(p, ec) || ec) return {};
+    const auto size = std::filesystem::file_size(p, ec);
+    if (ec) return {};
+    const auto modified = std::filesystem::last_write_time(p, ec);
+    if (ec) return {};
+    return {qint64(size), qint64(modified.time_since_epoch().count())};
+}
+struct Preloaded {
+    FileStamp stamp;
+    QImage image;
+};
+QHash<QString, Preloaded>& preloaded() {
+    static QHash<QString, Preloaded> cache;
+    return cache;
+}
+
+bool read_picture(const QString& path, QImage* out) {
+    if (auto it = preloaded().constFind(path); it != preloaded().constEnd()) {
+        const FileStamp now = stamp_of(path);
+        if (now.size >= 0 && now == it->stamp) {
+            *out = it->image;
+            return true;
+        }
+    }
+    // Read through the regular-file check: a FIFO in place of a picture
+    // would otherwise hang the panel at the first reply that shows it.
+    QByteArray bytes;
+    QImage img;
+    if (!tavrin::read_regular_file(path, 16 * 1024 * 1024, &bytes) || !img.loadFromData(bytes)) return false;
+    *out = img;
+    return true;
+}
+}  // namespace
+
+ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {
+    // paintEvent covers every pixel with the (solid) back colour: what lies
+    // beneath need not be painted first whenever the key changes.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ColorButton::preload_picture(const QString& path) {
+    // Looked at before reading: a file that changes in between is read again
+    // at its first use rather than kept stale.
+    const FileStamp before = stamp_of(path);
+    QImage img;
+    preloaded().remove(path);
+    if (before.size >= 0 && read_picture(path, &img)) preloaded().insert(path, {before, img});
+}
 
 void ColorButton::set_back_color(const QColor& c) {
     if (c == back_) return;
@@ -29,6 +95,7 @@ void ColorButton::set_back_color(const QColor& c) {
 void ColorButton::set_picture(const QImage& img) {
     picture_ = img;
     picture_file_.clear();
+    shown_ = QPixmap();
     update();
 }
 
@@ -36,16 +103,36 @@ bool ColorButton::load_picture_file(const QString& path) {
     // Every power or mute reply names its picture again: the one showing
     // already came from that file.
     if (!path.isEmpty() && path == picture_file_) return true;
-    // Read through the regular-file check: a FIFO in place of a picture
-    // would otherwise hang the panel at the first reply that shows it.
-    QByteArray bytes;
     QImage img;
-    if (!tavrin::read_regular_file(path, 16 * 1024 * 1024, &bytes) || !img.loadFromData(bytes))
-        return false;  // keep what is shown: a missing file must not blank the key
+    if (!read_picture(path, &img)) return false;  // keep what is shown: a missing file must not blank the key
     picture_ = img;
     picture_file_ = path;
+    shown_ = QPixmap();
     update();
     return true;
+}
+
+const QPixmap& ColorButton::shown_picture() {
+    // Converted (and greyed) once per picture and state, not on every paint.
+    const bool enabled = isEnabled();
+    if (shown_.isNull() || shown_enabled_ != enabled) {
+        shown_ = QPixmap::fromImage(picture_);
+        if (!enabled) shown_ = QIcon(shown_).pixmap(shown_.size(), QIcon::Disabled);
+        shown_enabled_ = enabled;
+    }
+    return shown_;
+}
+
+bool ColorButton::caption_wraps(int width) {
+    // Measuring the caption shapes its text; the answer only changes with
+    // the caption, the font or the room.
+    if (text() != wrap_text_ || width != wrap_width_ || font() != wrap_font_) {
+        wrap_text_ = text();
+        wrap_width_ = width;
+        wrap_font_ = font();
+        wraps_ = fontMetrics().horizontalAdvance(wrap_text_) > width;
+    }
+    return wraps_;
 }
 
 void ColorButton::paintEvent(QPaintEvent*) {
@@ -61,8 +148,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
     const QRect inner = r.adjusted(3, 3, -3, -3).translated(shift);
 
     if (!picture_.isNull()) {
-        QPixmap pm = QPixmap::fromImage(picture_);
-        if (!isEnabled()) pm = QIcon(pm).pixmap(pm.size(), QIcon::Disabled);
+        const QPixmap& pm = shown_picture();
         const QPoint at(r.x() + (r.width() - pm.width()) / 2, r.y() + (r.height() - pm.height()) / 2);
         p.drawPixmap(at + shift, pm);
     }
@@ -71,7 +157,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
         int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
         // A caption wider than the key wraps onto a second line rather than
         // being cut off at both ends.
-        if (fontMetrics().horizontalAdvance(text()) > inner.width()) flags |= Qt::TextWordWrap;
+        if (caption_wraps(inner.width())) flags |= Qt::TextWordWrap;
         if (isEnabled()) {
             p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
             p.drawText(inner, flags, text());

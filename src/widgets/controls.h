@@ -27,6 +27,9 @@ public:
     // Loads a bitmap file as the picture; a missing or unreadable file leaves
     // the current picture and returns false.
     bool load_picture_file(const QString& path);
+    // Reads and decodes a bitmap file ahead of its first use and keeps it:
+    // a later load of the same file, unchanged, takes it from here.
+    static void preload_picture(const QString& path);
     const QImage& picture() const { return picture_; }
     QString picture_file() const { return picture_file_; }
 
@@ -34,9 +37,18 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    const QPixmap& shown_picture();
+    bool caption_wraps(int width);
+
     QColor back_ = colors::neutral;
     QImage picture_;
     QString picture_file_;
+    QPixmap shown_;  // picture_ as last drawn
+    bool shown_enabled_ = true;
+    QString wrap_text_;
+    int wrap_width_ = -1;
+    QFont wrap_font_;
+    bool wraps_ = false;
 };
 
 // A filled rounded rectangle or circle with a border colour.

@@ -5,8 +5,10 @@
 // caption of every window fits its control with the faces the panel asks for
 // (run with the fonts the package depends on, see scripts/setup.sh: other
 // faces measure differently). And what the panel draws while a query chain
-// runs: windows repaint at most once a frame, yet Refresh shows its running
-// colour; the traffic box is left alone while out of sight.
+// runs: windows repaint at most once a frame, and then while an answer is
+// awaited, yet Refresh shows its running colour; the traffic box is left alone
+// while out of sight; key pictures decoded ahead of time still follow their
+// files.
 
 #include "device_controls/presets.h"
 #include "main_window/frm_main.h"
@@ -23,8 +25,11 @@
 #include "widgets/pictures.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tavrin;
@@ -307,6 +312,69 @@ private slots:
         }
         QCoreApplication::processEvents();
         QCOMPARE(spy.paints, 2);  // nothing is lost: painted once the pacer lets go
+    }
+
+    // On a slow line a repaint should overlap the wait for an answer, not sit
+    // between an answer and the next command.
+    void frames_due_between_exchanges_wait_for_the_next_command() {
+        QWidget window;
+        auto* child = new QWidget(&window);
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintSpy spy(child);
+        bool on_wire = false;
+        {
+            PaintPacer pacer(0);  // every frame due at once
+            pacer.set_wire_gate([&] { return on_wire; }, 60 * 1000);
+            child->update();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);  // after a quiet spell: at once
+            child->update();
+            for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);  // due, but no command is out
+            pacer.command_left();     // not yet on the wire: still waits
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 1);
+            on_wire = true;
+            pacer.command_left();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 2);  // painted while the answer is awaited
+            child->update();          // late in that wait: for the next command
+            for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+            QCOMPARE(spy.paints, 2);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.paints, 3);  // nothing is lost
+        {
+            // No command follows: the frame goes out after the grace time.
+            PaintPacer pacer(0);
+            pacer.set_wire_gate([] { return false; }, 1);
+            child->update();
+            QCoreApplication::processEvents();
+            child->update();
+            QTRY_COMPARE(spy.paints, 5);
+        }
+    }
+
+    void preloaded_pictures_follow_their_files() {
+        QTemporaryDir tmp;
+        QVERIFY(pictures::write_button_bitmaps(tmp.path()));
+        const QDir dir(tmp.path());
+        const QString file = dir.filePath(QStringLiteral("lock.bmp"));
+        auto rgb = [](const QImage& i) { return i.convertToFormat(QImage::Format_RGB32); };
+        ColorButton::preload_picture(file);
+        ColorButton a;
+        QVERIFY(a.load_picture_file(file) && rgb(a.picture()) == rgb(pictures::lock()));
+        // Replaced after the preload: the key shows what the file holds now.
+        QVERIFY(QFile::remove(file) && QFile::copy(dir.filePath(QStringLiteral("power_on.bmp")), file));
+        ColorButton b;
+        QVERIFY(b.load_picture_file(file) && rgb(b.picture()) == rgb(pictures::power_on()));
+        // Gone: the key keeps what it shows.
+        QVERIFY(QFile::remove(file));
+        ColorButton c;
+        c.set_picture(pictures::unlock());
+        QVERIFY(!c.load_picture_file(file) && c.picture() == pictures::unlock());
     }
 
     void refresh_shows_its_running_colour() {
