@@ -1,10 +1,6 @@
-// The programs as installed: `cmake --install` into a temporary prefix, their
-// command lines as an operator uses them (--help and --version answer even
-// without a display, a wrong option or a traffic log that cannot be written
-// stops the panel before it starts), and the installed panel started from
-// there (offscreen) with its pictures and resolution list in share/tavrin4x,
-// ended the ways a session ends a program: signals, and the display going
-// away. Each time the settings file must have been written as at a window close.
+// The programs as installed by `cmake --install` into a temporary prefix: their
+// command lines, and the panel ended the ways a session ends a program (signals,
+// the display going away), its settings written each time as at a window close.
 
 #include "support/programs.h"
 

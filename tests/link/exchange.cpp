@@ -1,10 +1,5 @@
-// The command exchange and reply reception on the fake links: framing, link
-// checks, wait budgets and the restart commands, dropping while awaiting, the
-// log and its clear rule; when a reply is complete on either path, what it
-// leaves in reply_done and the log, whom it reaches, and input that must not
-// hurt (CR LF, empty lines, back to back, garbage, floods). And the traffic
-// log file: one line per command and per reply, escaped to plain text,
-// appended to what was there.
+// The command exchange and reply reception on the fake links, input that must
+// not hurt, and the traffic log file.
 
 #include "link/traffic_log.h"
 #include "support/fake_env.h"

@@ -1,12 +1,6 @@
 // The main window as built, against numbers written down here (pixels are
-// twips / 15): a sample of controls with their place, caption and look; for
-// every control its container and start state, nothing outside its container
-// and nothing on top of a neighbour; the two heights and stretching. Every
-// caption of every window fits its control with the faces the panel asks for
-// (run with the fonts the package depends on, see scripts/setup.sh: other
-// faces measure differently). And what the panel draws while a query chain
-// runs: windows repaint at most once a frame, yet Refresh shows its running
-// colour; the traffic box is left alone while out of sight.
+// twips / 15), and what it draws while a query chain runs. Captions are measured
+// with the fonts the package depends on (scripts/setup.sh); other faces differ.
 
 #include "device_controls/presets.h"
 #include "main_window/frm_main.h"
