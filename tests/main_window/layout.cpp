@@ -206,11 +206,9 @@ private slots:
             const QRect room = (box == &w ? QRect(0, 0, 852, 611) : box->rect()).adjusted(-slack, -slack, slack, slack);
             QVERIFY2(room.contains(covered(c)), qPrintable(name));
         }
-        hidden_got.sort(), disabled_got.sort();
-        QStringList h = hidden.split(' '), d = disabled.split(' ');
-        h.sort(), d.sort();
-        QCOMPARE(hidden_got, h);
-        QCOMPARE(disabled_got, d);
+        const auto sorted = [](QStringList names) { return names.sort(), names; };
+        QCOMPARE(sorted(hidden_got), sorted(hidden.split(' ')));
+        QCOMPARE(sorted(disabled_got), sorted(disabled.split(' ')));
         const QMap<QString, int> counts{{"frm_main", 30},  {"fra_btn", 57},    {"fra_rs232", 11}, {"fra_dual_a", 2},
                                         {"fra_dual_b", 2}, {"fra_quad", 4},    {"fra_bezel", 8},  {"fra_audio", 5},
                                         {"fra_pic", 7},    {"fra_con", 12},    {"fra_bri", 12},   {"fra_sat", 12},
