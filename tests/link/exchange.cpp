@@ -5,8 +5,6 @@
 #include "support/fake_env.h"
 #include "support/programs.h"
 
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tavrin;

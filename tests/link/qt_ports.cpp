@@ -8,7 +8,6 @@
 #include "support/fake_env.h"
 
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
 #include <netinet/in.h>

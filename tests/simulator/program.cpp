@@ -3,10 +3,8 @@
 
 #include <QtTest>
 
-#include <QProcess>
 #include <QSerialPort>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <functional>
 
