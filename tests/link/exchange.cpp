@@ -37,10 +37,10 @@ struct Reply {
 // the clock moves on one millisecond per time stamp taken.
 struct LoggedRig {
     explicit LoggedRig(const QString& path) : log(path) {
-        log.clock = [this] { return start.addMSecs(stamps++); };
+        log.clock = [t = QDateTime(QDate(2025, 6, 24), QTime(10, 15, 3, 42))]() mutable {
+            return std::exchange(t, t.addMSecs(1));
+        };
     }
-    QDateTime start{QDate(2025, 6, 24), QTime(10, 15, 3, 42)};
-    int stamps = 0;
     PanelState state;
     FakePlatform platform;
     FakeSerialPort serial;

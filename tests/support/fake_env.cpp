@@ -52,11 +52,10 @@ void ScriptedDevice::on_bytes(const QByteArray& bytes, bool tcp) {
 
 void ScriptedDevice::step() {
     // Deliver what is due, in order; deliveries may trigger new commands.
-    std::vector<Pending> due;
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        if (it->due_pump > p_.pumps) ++it;
-        else due.push_back(*it), it = pending_.erase(it);
-    }
+    const auto now = std::stable_partition(pending_.begin(), pending_.end(),
+                                           [this](const Pending& d) { return d.due_pump > p_.pumps; });
+    const std::vector<Pending> due(now, pending_.end());
+    pending_.erase(now, pending_.end());
     for (const Pending& d : due) send_unsolicited(d.bytes, d.tcp);
 }
 
