@@ -303,7 +303,7 @@ private slots:
 
     void refresh_shows_its_running_colour() {
         PanelRig rig;
-        rig.echo_device();
+        rig.device.echo_everything();
         rig.w().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
         QTest::qWait(40);  // more than a frame since the window was last painted
@@ -315,7 +315,7 @@ private slots:
 
     void traffic_box_out_of_sight() {
         PanelRig rig;
-        rig.echo_device();
+        rig.device.echo_everything();
         auto* box = rig.w().ctl<QPlainTextEdit>(QStringLiteral("txt_cmd"));
         rig.w().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));

@@ -137,7 +137,7 @@ private slots:
         // out its restart: the re-connect notice is the only message.
         for (const char* button : {"cmd_pwr", "cmd_fact_reset"}) {
             PanelRig r(PanelRig::Start::Ethernet);
-            r.echo_device();
+            r.device.echo_everything();
             int pumps_after_send = -1;
             const auto device_step = r.platform.on_pump;
             r.platform.on_pump = [&] {
