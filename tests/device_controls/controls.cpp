@@ -44,7 +44,11 @@ QString file_of(Rig& r, const char* button) { return r.c<ColorButton>(button)->p
 const QStringList kHead{"VER999", "VR2999", "AUA999", "AUB999", "AUD999", "AUE999", "AUQ999", "BEH999",
                         "BEV999", "BEZ999", "BEH998", "BEV998", "LCK999", "PWR999", "RES999", "MOD999"};
 
+// A full refresh: the device's mode before the click, the view, a command left unanswered, what goes out.
+struct Refresh { QByteArray mode; bool advanced; QString silent; QStringList expected; };
+
 }  // namespace
+Q_DECLARE_METATYPE(Refresh)
 
 class ControlsTest : public QObject {
     Q_OBJECT
@@ -266,33 +270,27 @@ private slots:
     }
 
     void full_refresh_data() {
-        QTest::addColumn<QString>("setup");  // device commands before the click
-        QTest::addColumn<bool>("advanced");
-        QTest::addColumn<QString>("silent");
-        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<Refresh>("c");
         const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
         const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
         const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
-        QTest::newRow("Quad") << "MOD005" << true << "" << quad + pic;
-        QTest::newRow("Quad, compact view") << "MOD005" << false << "" << quad;
-        QTest::newRow("TV Wall") << "MOD003" << true << "" << wall + picture_queries(3);
-        QTest::newRow("Dual PiP") << "MOD004" << true << "" << quad + picture_queries(2);
-        QTest::newRow("Matrix, ASP999 unanswered goes on") << "MOD001" << true << "ASP999" << matrix;
-        QTest::newRow("VER999 unanswered") << "MOD005" << true << "VER999" << QStringList{"VER999"};
-        QTest::newRow("BEH998 unanswered") << "MOD005" << true << "BEH998" << kHead.mid(0, 11);
-        QTest::newRow("OUT002 unanswered") << "MOD005" << true << "OUT002" << quad.mid(0, 22) + pic;
-        QTest::newRow("Matrix HUE999 unanswered") << "MOD001" << true << "HUE999" << matrix.mid(0, 30);
-        QTest::newRow("Quad CON992 unanswered") << "MOD005" << true << "CON992" << quad + pic.mid(0, 6);
-        QTest::newRow("Quad SAT991 unanswered goes on") << "MOD005" << true << "SAT991" << quad + pic;
+        QTest::newRow("Quad") << Refresh{"MOD005", true, "", quad + pic};
+        QTest::newRow("Quad, compact view") << Refresh{"MOD005", false, "", quad};
+        QTest::newRow("TV Wall") << Refresh{"MOD003", true, "", wall + picture_queries(3)};
+        QTest::newRow("Dual PiP") << Refresh{"MOD004", true, "", quad + picture_queries(2)};
+        QTest::newRow("Matrix, ASP999 unanswered goes on") << Refresh{"MOD001", true, "ASP999", matrix};
+        QTest::newRow("VER999 unanswered") << Refresh{"MOD005", true, "VER999", {"VER999"}};
+        QTest::newRow("BEH998 unanswered") << Refresh{"MOD005", true, "BEH998", kHead.mid(0, 11)};
+        QTest::newRow("OUT002 unanswered") << Refresh{"MOD005", true, "OUT002", quad.mid(0, 22) + pic};
+        QTest::newRow("Matrix HUE999 unanswered") << Refresh{"MOD001", true, "HUE999", matrix.mid(0, 30)};
+        QTest::newRow("Quad CON992 unanswered") << Refresh{"MOD005", true, "CON992", quad + pic.mid(0, 6)};
+        QTest::newRow("Quad SAT991 unanswered goes on") << Refresh{"MOD005", true, "SAT991", quad + pic};
     }
     void full_refresh() {
-        QFETCH(QString, setup);
-        QFETCH(bool, advanced);
-        QFETCH(QString, silent);
-        QFETCH(QStringList, expected);
-        Rig rig(Device::Start, advanced ? QByteArray() : QByteArray("0\r\n1\r\n#FALSE#\r\n\"\"\r\n"));
-        for (const QString& cmd : setup.split(' ')) rig.model.execute(cmd.toLatin1());
-        rig.silent << silent;
+        QFETCH(Refresh, c);
+        Rig rig(Device::Start, c.advanced ? QByteArray() : QByteArray("0\r\n1\r\n#FALSE#\r\n\"\"\r\n"));
+        rig.model.execute(c.mode);
+        rig.silent << c.silent;
         auto* refresh = rig.c<ColorButton>("cmd_refresh");
         bool in_progress = true;  // the button while every query goes out
         rig.device.responder = [&, inner = rig.device.responder](const QString& cmd) {
@@ -300,7 +298,7 @@ private slots:
             return inner(cmd);
         };
         QTest::mouseClick(refresh, Qt::LeftButton);
-        QCOMPARE(rig.take_received(), expected);
+        QCOMPARE(rig.take_received(), c.expected);
         QVERIFY(in_progress && refresh->isEnabled() && refresh->back_color() == colors::neutral);
         QVERIFY(!rig.st().bezel_max_query);  // an unanswered limit query leaves no later echo taken as a limit
         QVERIFY(rig.c("img_start")->isHidden() && !rig.c("cmd_keypad")->isHidden());

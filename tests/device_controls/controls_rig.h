@@ -1,6 +1,6 @@
 #pragma once
 // The whole panel on fakes with the simulator's device model answering, shared
-// by the controller tests here and in routing/.
+// by the controller tests here and those in routing/ and panels/.
 
 #include "device_model.h"
 #include "support/panel_rig.h"

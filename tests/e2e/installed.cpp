@@ -1,17 +1,9 @@
-// The programs as installed: `cmake --install` into a temporary prefix, their
-// command lines as an operator uses them (--help and --version answer even
-// without a display, a wrong option or a traffic log that cannot be written
-// stops the panel before it starts), and the installed panel started from
-// there (offscreen) with its pictures and resolution list in share/tavrin4x,
-// ended the ways a session ends a program: signals, and the display going
-// away. Each time the settings file must have been written as at a window close.
+// The programs as installed by `cmake --install` into a temporary prefix: their
+// command lines, and the panel ended the ways a session ends a program (signals,
+// the display going away), its settings written each time as at a window close.
 
 #include "support/programs.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -24,21 +16,14 @@ const QByteArray settings_in = "1\n12\n #TRUE#\n\"  panel.host:2323\"\n";
 const QByteArray settings_out = "1\r\n1\r\n#TRUE#\r\n\"panel.host:2323\"\r\n";
 
 // The handlers are in place once /proc shows the three signals caught.
-bool catches_signals(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return false;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:")) {
-            const quint64 mask = line.mid(7).trimmed().toULongLong(nullptr, 16);
-            const quint64 want = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
-            return (mask & want) == want;
-        }
-    return false;
-}
-
 bool wait_until_ready(QProcess& p) {
-    for (QDeadlineTimer bound(30000); !bound.hasExpired() && p.state() == QProcess::Running; p.waitForFinished(10))
-        if (catches_signals(p.processId())) return true;
+    const quint64 want = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
+    const QRegularExpression caught(QStringLiteral("SigCgt:\\s*([0-9a-f]+)"));
+    for (QDeadlineTimer bound(30000); !bound.hasExpired() && p.state() == QProcess::Running; p.waitForFinished(10)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
+        const QString mask = status.open(QIODevice::ReadOnly) ? caught.match(status.readAll()).captured(1) : QString();
+        if ((mask.toULongLong(nullptr, 16) & want) == want) return true;
+    }
     return false;
 }
 

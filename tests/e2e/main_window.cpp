@@ -10,8 +10,6 @@
 #include "support/programs.h"
 
 #include <QApplication>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 

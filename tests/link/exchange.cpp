@@ -1,17 +1,10 @@
-// The command exchange and reply reception on the fake links: framing, link
-// checks, wait budgets and the restart commands, dropping while awaiting, the
-// log and its clear rule; when a reply is complete on either path, what it
-// leaves in reply_done and the log, whom it reaches, and input that must not
-// hurt (CR LF, empty lines, back to back, garbage, floods). And the traffic
-// log file: one line per command and per reply, escaped to plain text,
-// appended to what was there.
+// The command exchange and reply reception on the fake links, input that must
+// not hurt, and the traffic log file.
 
 #include "link/traffic_log.h"
 #include "support/fake_env.h"
 #include "support/programs.h"
 
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tavrin;
@@ -44,10 +37,10 @@ struct Reply {
 // the clock moves on one millisecond per time stamp taken.
 struct LoggedRig {
     explicit LoggedRig(const QString& path) : log(path) {
-        log.clock = [this] { return start.addMSecs(stamps++); };
+        log.clock = [t = QDateTime(QDate(2025, 6, 24), QTime(10, 15, 3, 42))]() mutable {
+            return std::exchange(t, t.addMSecs(1));
+        };
     }
-    QDateTime start{QDate(2025, 6, 24), QTime(10, 15, 3, 42)};
-    int stamps = 0;
     PanelState state;
     FakePlatform platform;
     FakeSerialPort serial;

@@ -1,18 +1,13 @@
-// The production adapters on real endpoints: QSerialPort on a pseudo-terminal
-// reached through a COMn entry beside the program (its far end going away and
-// coming back, as when the simulator stops or an adapter is pulled), QTcpSocket
-// against a local server, each carrying a command out and a reply into the
-// exchange; the tables that turn a port number and an address into endpoints.
-// And floods on the serial receive path, on the fakes and on a pseudo-terminal:
-// however long the backlog, the stack stays flat, other events keep running
-// while it is worked off, and a normal exchange works afterwards.
+// The production adapters on real endpoints (a pseudo-terminal behind a COMn
+// entry, a local TCP server), and floods on the serial receive path: however
+// long the backlog, the stack stays flat, other events keep running while it
+// is worked off, and a normal exchange works afterwards.
 
 #include "link/link.h"
 #include "link/qt_ports.h"
 #include "support/fake_env.h"
 
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
 #include <netinet/in.h>

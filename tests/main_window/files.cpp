@@ -1,8 +1,5 @@
-// Where the panel finds and keeps its files: the settings beside the program
-// or in the user folder, folders and files that cannot be written (made so
-// for real, the superuser included), FIFOs and folders where files are
-// expected, text beyond Latin-1, and the pictures and resolution list beside
-// the program or in the installed share folder.
+// Where the panel finds and keeps its files, with folders and files made
+// unwritable for real (the superuser included), FIFOs and folders in their place.
 
 #include "link/program_files.h"
 #include "support/panel_rig.h"

@@ -1,14 +1,6 @@
 // The main window as built, against numbers written down here (pixels are
-// twips / 15): a sample of controls with their place, caption and look; for
-// every control its container and start state, nothing outside its container
-// and nothing on top of a neighbour; the two heights and stretching. Every
-// caption of every window fits its control with the faces the panel asks for
-// (run with the fonts the package depends on, see scripts/setup.sh: other
-// faces measure differently). And what the panel draws while a query chain
-// runs: windows repaint at most once a frame, and then while an answer is
-// awaited, yet Refresh shows its running colour; the traffic box is left alone
-// while out of sight; key pictures decoded ahead of time still follow their
-// files.
+// twips / 15), and what it draws while a query chain runs. Captions are measured
+// with the fonts the package depends on (scripts/setup.sh); other faces differ.
 
 #include "device_controls/presets.h"
 #include "main_window/frm_main.h"
@@ -217,11 +209,9 @@ private slots:
             const QRect room = (box == &w ? QRect(0, 0, 852, 611) : box->rect()).adjusted(-slack, -slack, slack, slack);
             QVERIFY2(room.contains(covered(c)), qPrintable(name));
         }
-        hidden_got.sort(), disabled_got.sort();
-        QStringList h = hidden.split(' '), d = disabled.split(' ');
-        h.sort(), d.sort();
-        QCOMPARE(hidden_got, h);
-        QCOMPARE(disabled_got, d);
+        const auto sorted = [](QStringList names) { return names.sort(), names; };
+        QCOMPARE(sorted(hidden_got), sorted(hidden.split(' ')));
+        QCOMPARE(sorted(disabled_got), sorted(disabled.split(' ')));
         const QMap<QString, int> counts{{"frm_main", 30},  {"fra_btn", 57},    {"fra_rs232", 11}, {"fra_dual_a", 2},
                                         {"fra_dual_b", 2}, {"fra_quad", 4},    {"fra_bezel", 8},  {"fra_audio", 5},
                                         {"fra_pic", 7},    {"fra_con", 12},    {"fra_bri", 12},   {"fra_sat", 12},
@@ -379,7 +369,7 @@ private slots:
 
     void refresh_shows_its_running_colour() {
         PanelRig rig;
-        rig.echo_device();
+        rig.device.echo_everything();
         rig.w().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
         QTest::qWait(40);  // more than a frame since the window was last painted
@@ -391,7 +381,7 @@ private slots:
 
     void traffic_box_out_of_sight() {
         PanelRig rig;
-        rig.echo_device();
+        rig.device.echo_everything();
         auto* box = rig.w().ctl<QPlainTextEdit>(QStringLiteral("txt_cmd"));
         rig.w().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));

@@ -1,7 +1,5 @@
-// The link side of the main window on the fake ports: the serial controls,
-// switching interfaces, the Ethernet states with their watchdog, "Get IP";
-// the settings file as read, what start-up opens and shows, and shutdown
-// rewriting the file atomically so that the next start finds it.
+// The link side of the main window on the fake ports, the settings file as
+// start-up reads it and as shutdown rewrites it.
 
 #include "main_window/link_controls.h"
 #include "support/panel_rig.h"
@@ -139,7 +137,7 @@ private slots:
         // out its restart: the re-connect notice is the only message.
         for (const char* button : {"cmd_pwr", "cmd_fact_reset"}) {
             PanelRig r(PanelRig::Start::Ethernet);
-            r.echo_device();
+            r.device.echo_everything();
             int pumps_after_send = -1;
             const auto device_step = r.platform.on_pump;
             r.platform.on_pump = [&] {

@@ -2,7 +2,7 @@
 // toggles and placement, refreshes and where they stop, replies open and
 // closed, what their controls send, the key map and the label commands.
 
-#include "device_model.h"
+#include "device_controls/controls_rig.h"
 #include "panels/frm_hdcp.h"
 #include "panels/frm_keypad.h"
 #include "panels/frm_label.h"
@@ -11,7 +11,6 @@
 #include "panels/keypad.h"
 #include "panels/labels.h"
 #include "panels/pip.h"
-#include "support/panel_rig.h"
 
 #include <QtTest>
 
@@ -25,23 +24,15 @@ namespace {
 constexpr auto KP = Qt::KeypadModifier;
 enum { keypad, hdcp, labels, pip };
 
-struct Rig : PanelRig {
-    sim::DeviceModel model;
-    explicit Rig(bool silent = false) {
-        if (!silent)
-            device.responder = [this](const QString& cmd) -> QList<QByteArray> {
-                const QByteArray r = model.execute(cmd.toLatin1());
-                return r.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{r};
-            };
+struct WinRig : Rig {
+    explicit WinRig(bool silent = false) {
+        if (silent) device.responder = nullptr;
         st().cur_mode = 2, st().dual_kind = 2;  // Dual PiP, where the PiP window asks the device
         w().control(QStringLiteral("fra_btn"))->setEnabled(true);  // openers as with the device on
         for (const char* n : {"cmd_keypad", "cmd_hdcp", "lab_lab_input", "lab_pip"})
             w().control(n)->setEnabled(true), w().control(n)->show();
         take_received();
     }
-    void reply(const QByteArray& bytes) { device.send_unsolicited(bytes, false), platform.advance(5); }
-    // The device changes and reports it.
-    void both(const QByteArray& cmd) { model.execute(cmd), reply(cmd + '\r'); }
     PanelWindow* window(int win) {
         return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
                                            p().pip->window()}[win];
@@ -65,7 +56,7 @@ const struct {
 };
 
 void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-void Rig::toggle(int win) { click(w().control(wins[win].opener)); }
+void WinRig::toggle(int win) { click(w().control(wins[win].opener)); }
 void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 // What the open window shows: '0'/'1'/'-' per option pair and the label boxes;
@@ -97,7 +88,7 @@ class WindowsTest : public QObject {
 private slots:
     void toggle_place_and_close() {
         for (int win = keypad; win <= pip; ++win) {
-            Rig rig;
+            WinRig rig;
             // Where each fits the screen: the label window lines up with the main window's right edge.
             for (int i = 0; i < 2; ++i)  // the offscreen platform settles a move on the second go
                 rig.w().move(win == labels ? 800 - rig.w().frameGeometry().width() : 0, 300),
@@ -126,14 +117,14 @@ private slots:
             rig.toggle(win);
             QCOMPARE(rig.take_received(), wins[win].queries.mid(0, 3));
         }
-        Rig rig;  // they do not outlive the main window
+        WinRig rig;  // they do not outlive the main window
         QList<QPointer<QWidget>> open;
         for (int win = keypad; win <= pip; ++win) rig.toggle(win), open << rig.window(win);
         rig.w().close();
         flush_deletes();
         for (int win = keypad; win <= pip; ++win) QVERIFY(!rig.is_open(win) && open[win].isNull());
         for (auto [mode, kind] : {std::pair{2, 1}, {1, 0}, {3, 2}, {5, 2}}) {  // PiP asks only in Dual PiP
-            Rig other;
+            WinRig other;
             other.st().cur_mode = mode, other.st().dual_kind = kind;
             other.toggle(pip);
             QVERIFY(other.st().pip_open && other.take_received().isEmpty());
@@ -141,21 +132,21 @@ private slots:
     }
 
     void replies_fill_open_windows_only_and_never_send() {
-        const std::tuple<int, QByteArray, QString> rows[] = {
-            {hdcp, "HPI031\r", "--1-----"}, {hdcp, "HPI010\rHPO011\rHPO040\r", "0---1--0"},
+        const std::tuple<int, QByteArray, QString> rows[] = {  // replies, the last CR left to reply()
+            {hdcp, "HPI031", "--1-----"}, {hdcp, "HPI010\rHPO011\rHPO040", "0---1--0"},
             // Ports 0, 5, 9 and x, setting 7 and a short reply name no option.
-            {hdcp, "HPI021\rHPI001\rHPI051\rHPO091\rHPI0x1\rHPI027\rHPI1\r", "-1------"},
-            {labels, "LAB001\rLAB007\r", "1||||"}, {labels, "LAB000\r", "0||||"},
-            {labels, "LAI3STAGE LEFT  \r", "-|||STAGE LEFT  |"},
-            {labels, "LAI4ABCDEFGHIJKLMNOP\rLAI1Cam\r", "-|Cam|||ABCDEFGHIJKL"},
-            {labels, "LAI0ABCDEFGHIJKL\rLAI5ABCDEFGHIJKL\rLAIxABCDEFGHIJKL\r", "-||||"},
-            {pip, "PPO023\r", "-1:....-1:...#"}, {pip, "PPO011\rPPO012\r", "-1:..#.-1:...."},
+            {hdcp, "HPI021\rHPI001\rHPI051\rHPO091\rHPI0x1\rHPI027\rHPI1", "-1------"},
+            {labels, "LAB001\rLAB007", "1||||"}, {labels, "LAB000", "0||||"},
+            {labels, "LAI3STAGE LEFT  ", "-|||STAGE LEFT  |"},
+            {labels, "LAI4ABCDEFGHIJKLMNOP\rLAI1Cam", "-|Cam|||ABCDEFGHIJKL"},
+            {labels, "LAI0ABCDEFGHIJKL\rLAI5ABCDEFGHIJKL\rLAIxABCDEFGHIJKL", "-||||"},
+            {pip, "PPO023", "-1:....-1:...#"}, {pip, "PPO011\rPPO012", "-1:..#.-1:...."},
             // Corners 4 and 9, insets 3, 0 and x name no button: the shown corner stays.
-            {pip, "PPO011\rPPO014\rPPO029\rPPO032\rPPO002\rPPO0x2\r", "-1:.#..-1:...."},
-            {pip, "PSZ012\rPSZ023\rPSZ014\rPSZ071\r", "2:....3:...."},
+            {pip, "PPO011\rPPO014\rPPO029\rPPO032\rPPO002\rPPO0x2", "-1:.#..-1:...."},
+            {pip, "PSZ012\rPSZ023\rPSZ014\rPSZ071", "2:....3:...."},
         };
         for (const auto& [win, replies, want] : rows) {
-            Rig rig(true);  // the window starts empty: its refresh stops at the first query
+            WinRig rig(true);  // the window starts empty: its refresh stops at the first query
             rig.toggle(win);
             QCOMPARE(rig.take_received(), wins[win].queries.mid(0, 1));
             rig.reply(replies);
@@ -178,7 +169,7 @@ private slots:
             {pip, [](Panel& p) { click(p.pip->window()->cmd_b_swap); }, "PSW002"},
         };
         for (const auto& [win, act, sent] : rows) {
-            Rig rig;
+            WinRig rig;
             rig.toggle(win);
             rig.take_received();
             act(rig.p());
@@ -225,7 +216,7 @@ private slots:
     }
 
     void keys_reach_the_device_unless_it_is_busy() {
-        Rig rig;
+        WinRig rig;
         rig.w().control(QStringLiteral("fra_btn"))->setEnabled(false);  // keys act in standby too
         rig.st().cur_output = 3;                                         // inputs go to output C
         rig.toggle(keypad);
@@ -274,7 +265,7 @@ private slots:
     }
 
     void enter_sends_the_label_byte_for_byte() {
-        Rig rig(true);  // unanswered: the box keeps what was sent
+        WinRig rig(true);  // unanswered: the box keeps what was sent
         rig.toggle(labels);
         rig.serial.writes.clear();
         rig.st().cmd_enable = false;  // Enter does not consult it

@@ -58,7 +58,11 @@ const Layout kLayouts[] = {
     {"Quad",     5, 5, 2, "Q1|Q2|Q3|Q4", "Q1|Q2|Q3|Q4",             "quad",          "quad",          "kept|kept",  false}};
 // clang-format on
 
+// A button of an array clicked, the link up (the answer comes late) or down (none comes), what goes out.
+struct Click { QString array; int index; bool link_up; QStringList sent; };
+
 }  // namespace
+Q_DECLARE_METATYPE(Click)
 
 class RoutingTest : public QObject {
     Q_OBJECT
@@ -113,25 +117,18 @@ private slots:
     }
 
     void settle_wait_data() {
-        QTest::addColumn<QString>("array");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("link_up");  // up: the answer comes late; down: no answer at all
-        QTest::addColumn<QStringList>("sent");
-        const QStringList mode5 =
-            QStringList{"MOD005"} + map_queries() + picture_queries(5) + QStringList{"ASP999"};
-        QTest::newRow("mode click answered late") << "cmd_mode" << 5 << true << mode5;
-        QTest::newRow("recall answered late")
-            << "cmd_recall" << 2 << true << QStringList{"CAL002"} + map_queries();
-        QTest::newRow("save answered late: no map read") << "cmd_save" << 3 << true << QStringList{"SAV003"};
-        QTest::newRow("mode click, link down") << "cmd_mode" << 3 << false << QStringList{};
-        QTest::newRow("recall, link down") << "cmd_recall" << 1 << false << QStringList{};
+        QTest::addColumn<Click>("c");
+        const QStringList mode5 = QStringList{"MOD005"} + map_queries() + picture_queries(5) + QStringList{"ASP999"};
+        QTest::newRow("mode click answered late") << Click{"cmd_mode", 5, true, mode5};
+        QTest::newRow("recall answered late") << Click{"cmd_recall", 2, true, QStringList{"CAL002"} + map_queries()};
+        QTest::newRow("save answered late: no map read") << Click{"cmd_save", 3, true, {"SAV003"}};
+        QTest::newRow("mode click, link down") << Click{"cmd_mode", 3, false, {}};
+        QTest::newRow("recall, link down") << Click{"cmd_recall", 1, false, {}};
     }
 
     void settle_wait() {
-        QFETCH(QString, array);
-        QFETCH(int, index);
-        QFETCH(bool, link_up);
-        QFETCH(QStringList, sent);
+        QFETCH(Click, c);
+        const auto& [array, index, link_up, sent] = c;
         Rig rig(Device::On);
         const int count = array == "cmd_mode" ? 5 : 4;
         if (link_up)

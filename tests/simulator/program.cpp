@@ -1,15 +1,10 @@
-// The tavrin4x-sim program end to end: TCP clients, the pseudo-terminal, the
-// console, garbage and abrupt clients, restart, and a clean stop.
-//
-// The program is found through the environment variable TAVRIN4X_SIM, or else
-// beside the tests' build folder: <build>/tests/../simulator/tavrin4x-sim.
+// The tavrin4x-sim program end to end, found through TAVRIN4X_SIM or else at
+// <build>/tests/../simulator/tavrin4x-sim.
 
 #include <QtTest>
 
-#include <QProcess>
 #include <QSerialPort>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <functional>
 

@@ -27,79 +27,10 @@ void FakePlatform::pump(int) {
     QCoreApplication::processEvents();
 }
 
-void FakePlatform::message(const QString& text, MsgIcon icon) {
-    messages.append({text, icon});
-    if (on_message) on_message(text);
-}
-
-QStringList FakePlatform::message_texts() const {
-    QStringList out;
-    for (const auto& m : messages) out << m.first;
-    return out;
-}
-
-bool FakeSerialPort::open(int n) {
-    ++open_calls;
-    open_ = !failing_ports.contains(n);
-    if (open_) opened_port = n;
-    return open_;
-}
-
-void FakeSerialPort::write(const QByteArray& bytes) {
-    writes.append(bytes);
-    if (on_write) on_write(bytes);
-}
-
-void FakeSerialPort::deliver(const QByteArray& bytes) {
-    if (!open_) return;
-    input.append(bytes);
-    if (on_data_ready) on_data_ready();
-}
-
-void FakeSerialPort::lose(const QString& cause) {
-    open_ = false;
-    if (on_lost) on_lost(cause);
-}
-
-void FakeTcpClient::send(const QByteArray& bytes) {
-    sends.append(bytes);
-    if (on_send) on_send(bytes);
-}
-
-void FakeTcpClient::deliver(const QByteArray& bytes) {
-    if (state_ != State::Connected) return;
-    input.append(bytes);
-    if (on_data_arrival) on_data_arrival();
-}
-
-void FakeTcpClient::fail(const QString& cause) {
-    state_ = State::Closed;
-    if (on_error) on_error(cause);
-}
-
-void FakeTcpClient::accept_connection() {
-    state_ = State::Connected;
-    if (on_connected) on_connected();
-}
-
 ScriptedDevice::ScriptedDevice(FakePlatform& p, FakeSerialPort& s, FakeTcpClient& t) : p_(p), s_(s), t_(t) {
     s_.on_write = [this](const QByteArray& b) { on_bytes(b, false); };
     t_.on_send = [this](const QByteArray& b) { on_bytes(b, true); };
     p_.on_pump = [this] { step(); };
-}
-
-void ScriptedDevice::answer_in_pieces(const QString& command, const QList<QByteArray>& pieces, int delay_pumps,
-                                      int gap_pumps) {
-    script_.insert(command, {pieces, delay_pumps, gap_pumps});
-}
-
-void ScriptedDevice::echo_everything() {
-    responder = [](const QString& cmd) { return QList<QByteArray>{cmd.toLatin1() + '\r'}; };
-}
-
-void ScriptedDevice::send_unsolicited(const QByteArray& bytes, bool tcp) {
-    if (tcp) t_.deliver(bytes);
-    else s_.deliver(bytes);
 }
 
 void ScriptedDevice::on_bytes(const QByteArray& bytes, bool tcp) {
@@ -121,11 +52,10 @@ void ScriptedDevice::on_bytes(const QByteArray& bytes, bool tcp) {
 
 void ScriptedDevice::step() {
     // Deliver what is due, in order; deliveries may trigger new commands.
-    std::vector<Pending> due;
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        if (it->due_pump > p_.pumps) ++it;
-        else due.push_back(*it), it = pending_.erase(it);
-    }
+    const auto now = std::stable_partition(pending_.begin(), pending_.end(),
+                                           [this](const Pending& d) { return d.due_pump > p_.pumps; });
+    const std::vector<Pending> due(now, pending_.end());
+    pending_.erase(now, pending_.end());
     for (const Pending& d : due) send_unsolicited(d.bytes, d.tcp);
 }
 

@@ -5,16 +5,10 @@
 // (these bytes, in these pieces, after so many pumps, or never).
 
 #include "link/link.h"
-#include "link/ports.h"
 
-#include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QPair>
-#include <QString>
 #include <QStringList>
-#include <functional>
-#include <memory>
 #include <vector>
 
 namespace tavrin::testing {
@@ -42,13 +36,20 @@ class FakePlatform : public Platform {
 public:
     qint64 now_ms() override { return now; }
     void pump(int max_wait_ms = 0) override;
-    void message(const QString& text, MsgIcon icon) override;
+    void message(const QString& text, MsgIcon icon) override {
+        messages.append({text, icon});
+        if (on_message) on_message(text);
+    }
     std::unique_ptr<Timer> make_timer() override { return std::make_unique<FakeTimer>(*this); }
     // Runs n pumps (n milliseconds of fake time).
     void advance(int n) {
         for (int i = 0; i < n; ++i) pump();
     }
-    QStringList message_texts() const;
+    QStringList message_texts() const {
+        QStringList out;
+        for (const auto& m : messages) out << m.first;
+        return out;
+    }
 
     qint64 now = 1000;
     int pumps = 0;
@@ -60,19 +61,34 @@ public:
 
 class FakeSerialPort : public SerialPort {
 public:
-    bool open(int n) override;
+    bool open(int n) override {
+        ++open_calls;
+        open_ = !failing_ports.contains(n);
+        if (open_) opened_port = n;
+        return open_;
+    }
     void close() override { open_ = false; }
     bool is_open() const override { return open_; }
     void discard_queues() override { input.clear(); }
     qint64 bytes_waiting() override { return open_ ? input.size() : 0; }
     QByteArray read_all() override { return open_ ? std::exchange(input, {}) : QByteArray(); }
     qint64 bytes_to_write() override { return 0; }
-    void write(const QByteArray& bytes) override;
+    void write(const QByteArray& bytes) override {
+        writes.append(bytes);
+        if (on_write) on_write(bytes);
+    }
     QString open_failure() const override { return open_ ? QString() : failure_reason; }
     // Device side: bytes arrive in the input queue.
-    void deliver(const QByteArray& bytes);
+    void deliver(const QByteArray& bytes) {
+        if (!open_) return;
+        input.append(bytes);
+        if (on_data_ready) on_data_ready();
+    }
     // The port goes away under the panel (as the adapter reports it).
-    void lose(const QString& cause);
+    void lose(const QString& cause) {
+        open_ = false;
+        if (on_lost) on_lost(cause);
+    }
 
     QList<int> failing_ports;  // open(n) fails for these
     QString failure_reason;    // and says this
@@ -90,14 +106,27 @@ class FakeTcpClient : public TcpClient {
 public:
     void connect_to(const QString& h, quint16 p) override { host = h, port = p, ++connect_calls, state_ = State::Other; }
     State state() const override { return state_; }
-    void send(const QByteArray& bytes) override;
+    void send(const QByteArray& bytes) override {
+        sends.append(bytes);
+        if (on_send) on_send(bytes);
+    }
     QByteArray take_all() override { return std::exchange(input, {}); }
     void close() override { state_ = State::Closed; }
     // Device side.
-    void deliver(const QByteArray& bytes);
-    void accept_connection();                // the connection is established
+    void deliver(const QByteArray& bytes) {
+        if (state_ != State::Connected) return;
+        input.append(bytes);
+        if (on_data_arrival) on_data_arrival();
+    }
+    void accept_connection() {  // the connection is established
+        state_ = State::Connected;
+        if (on_connected) on_connected();
+    }
     void drop() { state_ = State::Closed; }  // the peer went away
-    void fail(const QString& cause);         // the connection fails and the socket says so
+    void fail(const QString& cause) {        // the connection fails and the socket says so
+        state_ = State::Closed;
+        if (on_error) on_error(cause);
+    }
 
     QString host;
     quint16 port = 0;
@@ -121,14 +150,18 @@ public:
         answer_in_pieces(command, {reply}, delay_pumps);
     }
     void answer_in_pieces(const QString& command, const QList<QByteArray>& pieces, int delay_pumps = 1,
-                          int gap_pumps = 1);
+                          int gap_pumps = 1) {
+        script_.insert(command, {pieces, delay_pumps, gap_pumps});
+    }
     void never_answer(const QString& command) { answer_in_pieces(command, {}); }
     // Answers every command not scripted otherwise; return empty for silence.
     std::function<QList<QByteArray>(const QString& command)> responder;
     // Convenience responder: every command answered with itself plus CR.
-    void echo_everything();
+    void echo_everything() {
+        responder = [](const QString& cmd) { return QList<QByteArray>{cmd.toLatin1() + '\r'}; };
+    }
     // Pushes bytes to the panel on the link given.
-    void send_unsolicited(const QByteArray& bytes, bool tcp);
+    void send_unsolicited(const QByteArray& bytes, bool tcp) { tcp ? t_.deliver(bytes) : s_.deliver(bytes); }
 
     QStringList received;  // every command line the device got, in order
 

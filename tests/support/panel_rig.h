@@ -33,8 +33,6 @@ struct PanelRig {
 
     // Connects over Ethernet through the real button and the fake socket.
     void connect_ethernet(const QString& address = QStringLiteral("127.0.0.1"));
-    // Answers every command the way the device echoes a setting (same text).
-    void echo_device() { device.echo_everything(); }
     // Commands the device received since the last call.
     QStringList take_received();
     QString path(const QString& file) const { return dir.filePath(file); }

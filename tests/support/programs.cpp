@@ -16,9 +16,7 @@ bool SimProcess::start(const QString& exe, const QStringList& extra, QString* wh
         return false;
     }
     proc_.setProgram(exe);
-    proc_.setArguments(QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet"),
-                                   QStringLiteral("--boot-ms"), QStringLiteral("200")} +
-                       extra);
+    proc_.setArguments(QStringList{"--listen", "127.0.0.1:0", "--quiet", "--boot-ms", "200"} + extra);
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
     proc_.start();
     if (!proc_.waitForStarted(10000)) {

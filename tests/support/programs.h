@@ -3,10 +3,7 @@
 // console on stdin/stdout, and a program folder for the panel. Shared by the
 // end-to-end tests and the benchmarks.
 
-#include <QByteArray>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 
 namespace tavrin::testing {
 

@@ -5,10 +5,7 @@
 #include "widgets/pictures.h"
 #include "widgets/controls.h"
 
-#include <QDir>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 using namespace tavrin;
 using namespace pictures;
