@@ -128,7 +128,11 @@ private slots:
 
     void settle_wait() {
         QFETCH(Click, c);
-        const auto& [array, index, link_up, sent] = c;
+        // Plain references: clang 14 cannot capture structured bindings in a lambda.
+        const auto& array = c.array;
+        const int index = c.index;
+        const bool link_up = c.link_up;
+        const auto& sent = c.sent;
         Rig rig(Device::On);
         const int count = array == "cmd_mode" ? 5 : 4;
         if (link_up)
