@@ -118,6 +118,10 @@ bool QtSerialPort::open(int n) {
         port_.close();
         return false;
     }
+    // Bytes that reached the port before it was opened answer nothing this
+    // session asked; read as replies they would be taken for the answer to
+    // the first command.
+    port_.clear(QSerialPort::Input);
     ++session_;
     watching_ = true;
     return true;

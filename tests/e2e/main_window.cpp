@@ -41,6 +41,10 @@ private slots:
     void over_tcp() {
         for (const char* line : {"set mode 5", "set quad 3", "set bezh 40", "set res 3", "route 4 2"})
             sim_.console(QLatin1String(line));
+        // The console spaces a line's replies 30 ms apart ("route" sends two);
+        // let them all go out before a panel listens, or the late one would
+        // arrive in the middle of its refresh (or on the serial line later).
+        QTest::qWait(200);
         make_panel(QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_.port).toLatin1());
         panel_->links->cmd_conn_eth_Click();
         QTRY_VERIFY(panel_->link.eth_connected());

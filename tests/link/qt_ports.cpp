@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -62,7 +63,9 @@ struct RealLink : QtPlatform {
 struct Pty {
     Pty() {
         master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 && fcntl(master, F_SETFL, O_NONBLOCK) == 0)
+        termios raw{};  // as a device's line: no echo, no line editing, from the start
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 && fcntl(master, F_SETFL, O_NONBLOCK) == 0 &&
+            tcgetattr(master, &raw) == 0 && (cfmakeraw(&raw), tcsetattr(master, TCSANOW, &raw)) == 0)
             slave = QString::fromLocal8Bit(ptsname(master));
     }
     ~Pty() {
@@ -163,6 +166,7 @@ private slots:
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("COM4"))));
         QCOMPARE(serial_device_for_port(4, dir.path()), dir.filePath(QStringLiteral("COM4")));
         RealLink r(dir.path());
+        dev->write_all("MOD005\r");  // sent before the port was opened: answers nothing we asked
         QVERIFY(r.serial.open(2));
         const QSerialPort& port = r.serial.port();  // 115200,N,8,1
         QCOMPARE(QList<int>({port.baudRate(), port.parity(), port.dataBits(), port.stopBits()}),
