@@ -70,6 +70,10 @@ ShutdownGuard::ShutdownGuard(Panel& panel) : panel_(panel) {
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     for (int s : handled_signals) ::sigaction(s, &sa, nullptr);
+    // A write to an X server or a peer that has gone away would otherwise end
+    // the program on the spot, settings unwritten; ignored, the write fails
+    // and the loss takes the normal way out (a lost display, a lost link).
+    ::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

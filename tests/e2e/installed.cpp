@@ -89,6 +89,7 @@ private slots:
         const struct { QList<int> signals_sent; bool share_there; } cases[] = {
             {{SIGTERM}, true}, {{SIGINT}, true}, {{SIGHUP}, true},
             {{SIGTERM, SIGHUP}, true},  // a logout sends both at once
+            {{SIGPIPE, SIGTERM}, true}, // a write to a display or socket that went away
             {{SIGTERM}, false},         // without its data the panel says so
         };
         for (const auto& c : cases) {
