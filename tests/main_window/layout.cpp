@@ -128,6 +128,15 @@ struct PaintSpy : QObject {
     QWidget* w_;
     int paints = 0, running = 0;
 };
+// A shown window with one child, for counting the child's paints.
+struct PaintedChild {
+    PaintedChild() {
+        window.resize(200, 100);
+        window.show();
+    }
+    QWidget window;
+    QWidget* child = new QWidget(&window);
+};
 QString shown(const QString& log) { return QString(log).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
 }  // namespace
 
@@ -283,11 +292,9 @@ private slots:
     }
 
     void updates_wait_for_the_frame() {
-        QWidget window;
-        auto* child = new QWidget(&window);
-        window.resize(200, 100);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintedChild painted;
+        QVERIFY(QTest::qWaitForWindowExposed(&painted.window));
+        QWidget* child = painted.child;
         PaintSpy spy(child);
         {
             PaintPacer pacer(60 * 1000);  // a frame longer than the test
@@ -307,11 +314,9 @@ private slots:
     // On a slow line a repaint should overlap the wait for an answer, not sit
     // between an answer and the next command.
     void frames_due_between_exchanges_wait_for_the_next_command() {
-        QWidget window;
-        auto* child = new QWidget(&window);
-        window.resize(200, 100);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintedChild painted;
+        QVERIFY(QTest::qWaitForWindowExposed(&painted.window));
+        QWidget* child = painted.child;
         PaintSpy spy(child);
         bool on_wire = false;
         {
