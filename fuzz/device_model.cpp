@@ -4,25 +4,19 @@
 // state the device can be in.
 
 #include "device_model.h"
+#include "support/reply_shape.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 using namespace sim;
+using tavrin::testing::well_formed;
 
 namespace {
 
 [[noreturn]] void fail(const char* what, const QByteArray& detail = {}) {
     std::fprintf(stderr, "device model fuzz: %s %s\n", what, detail.toPercentEncoding().constData());
     std::abort();
-}
-
-bool well_formed(const QByteArray& command, const QByteArray& r) {
-    if (!r.endsWith('\r') || r.count('\r') != 1) return false;
-    if (r.startsWith("ERR")) return r.size() == 7;
-    const QByteArray code = command.left(3);
-    if (code == "EIP" || code == "EMK" || code == "EGW") return r.size() == 16;
-    return r.startsWith(code) && r.size() == (code == "LAI" ? 17 : 7);
 }
 
 bool in(int v, int lo, int hi) { return v >= lo && v <= hi; }

@@ -26,13 +26,13 @@
 #include "routing/display_modes.h"
 #include "routing/resolution.h"
 #include "routing/routing_map.h"
+#include "support/programs.h"
 #include "widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -49,7 +49,6 @@
 #include <functional>
 #include <memory>
 #include <random>
-#include <sys/prctl.h>
 
 using namespace tavrin;
 
@@ -66,66 +65,6 @@ void spin(int ms) {
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
 }
-
-void copy_tree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& fi : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (fi.isDir()) copy_tree(fi.filePath(), QDir(to).filePath(fi.fileName()));
-        else QFile::copy(fi.filePath(), QDir(to).filePath(fi.fileName()));
-    }
-}
-
-// ------------------------------------------------------------------ simulator
-
-// tavrin4x-sim as a child that dies with us, its console on stdin/stdout and
-// its traffic log (which records every fault it injects) in a file.
-class Simulator {
-public:
-    bool start(const QString& exe, const QStringList& args, QString* why) {
-        proc_.setProgram(exe);
-        proc_.setArguments(args);
-        proc_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        proc_.start();
-        if (!proc_.waitForStarted(10000)) {
-            *why = QStringLiteral("cannot start ") + exe;
-            return false;
-        }
-        const QString ready = until(QStringLiteral("\n"), 10000);
-        const auto m = QRegularExpression(QStringLiteral("listening on [^\\s]*:(\\d+)")).match(ready);
-        if (!m.hasMatch()) {
-            *why = QStringLiteral("no ready line: ") + ready;
-            return false;
-        }
-        port = m.captured(1).toUShort();
-        return true;
-    }
-    ~Simulator() {
-        if (proc_.state() == QProcess::NotRunning) return;
-        proc_.write("quit\n");
-        if (!proc_.waitForFinished(3000)) proc_.kill();
-        proc_.waitForFinished(3000);
-    }
-    // A console line, then the whole state dump (which also shows the line
-    // has been handled).
-    QString console(const QString& line) {
-        proc_.readAllStandardOutput();
-        proc_.write(line.toLatin1() + "\nstate\n");
-        return until(QStringLiteral("PiP A position"), 10000);
-    }
-    QString state() { return console(QString()); }
-    quint16 port = 0;
-
-private:
-    QString until(const QString& marker, int ms) {
-        QString got;
-        for (QDeadlineTimer bound(ms); !got.contains(marker) && !bound.hasExpired();) {
-            proc_.waitForReadyRead(50);
-            got += QString::fromLocal8Bit(proc_.readAllStandardOutput());
-        }
-        return got;
-    }
-    QProcess proc_;
-};
 
 // ------------------------------------------------------------------ comparing
 
@@ -286,7 +225,7 @@ private:
     Options o_;
     std::mt19937_64 rng_;
     QTemporaryDir dir_;
-    Simulator sim_;
+    testing::SimProcess sim_;
     QtPlatform platform_;
     std::unique_ptr<QtSerialPort> serial_;
     std::unique_ptr<QtTcpClient> tcp_;
@@ -297,12 +236,11 @@ private:
 };
 
 bool Worker::make_panel() {
-    copy_tree(QStringLiteral(TAVRIN_DATA_DIR), dir_.path());
-    QFile ini(dir_.filePath(QStringLiteral("tavrin_4x.ini")));
-    if (!ini.open(QIODevice::WriteOnly)) return false;
     // RS-232 COM1 (the simulator's pty), advanced view, the TCP address ready.
-    ini.write(QStringLiteral("0\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_.port).toLatin1());
-    ini.close();
+    if (!testing::make_program_dir(dir_.path(), QStringLiteral("0\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n")
+                                                     .arg(sim_.port)
+                                                     .toLatin1()))
+        return false;
     serial_ = std::make_unique<QtSerialPort>(dir_.path());
     tcp_ = std::make_unique<QtTcpClient>();
     panel_ = std::make_unique<Panel>(platform_, *serial_, *tcp_, dir_.path());
@@ -472,6 +410,8 @@ bool Worker::checkpoint() {
 
 int Worker::run() {
     QString why;
+    // A simulator that dies with us, its traffic log (which records every
+    // fault it injects) in a file.
     const QStringList args = {
         QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--serial"), dir_.filePath(QStringLiteral("COM1")),
         QStringLiteral("--log"), dir_.filePath(QStringLiteral("sim.log")), QStringLiteral("--seed"), QString::number(o_.seed),
@@ -479,7 +419,7 @@ int Worker::run() {
         QStringLiteral("--drop"), QStringLiteral("0.02"), QStringLiteral("--split"), QStringLiteral("0.1"),
         QStringLiteral("--split-gap-ms"), QStringLiteral("2"), QStringLiteral("--garbage"), QStringLiteral("0.02"),
         QStringLiteral("--no-cr"), QStringLiteral("0.02"), QStringLiteral("--jitter-ms"), QStringLiteral("2")};
-    if (!sim_.start(o_.sim, args, &why)) {
+    if (!sim_.start_with(o_.sim, args, &why)) {
         out(QStringLiteral("SETUP %1").arg(why));
         return 2;
     }

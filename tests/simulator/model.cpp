@@ -5,26 +5,14 @@
 #include "console.h"
 #include "device_model.h"
 #include "fault_plan.h"
+#include "support/reply_shape.h"
 
 #include <QtTest>
 
 #include <random>
 
 using namespace sim;
-
-namespace {
-
-// The panel completes a reply at its CR or at 7 characters (17 for labels, 16 for
-// the address answers), so each reply must have exactly that length.
-bool well_formed(const QByteArray& command, const QByteArray& r) {
-    if (!r.endsWith('\r') || r.count('\r') != 1) return false;
-    if (r.startsWith("ERR")) return r.size() == 7;
-    const QByteArray code = command.left(3);
-    if (code == "EIP" || code == "EMK" || code == "EGW") return r.size() == 16;
-    return r.startsWith(code) && r.size() == (code == "LAI" ? 17 : 7);
-}
-
-} // namespace
+using tavrin::testing::well_formed;
 
 namespace sim {
 bool operator==(const Piece& a, const Piece& b) { return a.delay_us == b.delay_us && a.bytes == b.bytes; }

@@ -7,17 +7,29 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <utility>
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
 
 namespace tavrin::testing {
 
 bool SimProcess::start(const QString& exe, const QStringList& extra, QString* why) {
+    return start_with(exe, QStringList{"--listen", "127.0.0.1:0", "--quiet", "--boot-ms", "200"} + extra, why);
+}
+
+bool SimProcess::start_with(const QString& exe, const QStringList& args, QString* why) {
     if (exe.isEmpty() || !QFileInfo::exists(exe)) {
         *why = QStringLiteral("no simulator at ") + exe;
         return false;
     }
     proc_.setProgram(exe);
-    proc_.setArguments(QStringList{"--listen", "127.0.0.1:0", "--quiet", "--boot-ms", "200"} + extra);
+    proc_.setArguments(args);
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
+#ifdef Q_OS_LINUX
+    // A run that crashes or is killed takes its simulator with it.
+    proc_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
     proc_.start();
     if (!proc_.waitForStarted(10000)) {
         *why = QStringLiteral("the simulator did not start");

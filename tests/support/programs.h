@@ -1,7 +1,7 @@
 #pragma once
 // Running the programs for real: tavrin4x-sim as a child process with its
 // console on stdin/stdout, and a program folder for the panel. Shared by the
-// end-to-end tests and the benchmarks.
+// end-to-end tests, the benchmarks and the soak driver.
 
 #include <QProcess>
 
@@ -13,6 +13,8 @@ public:
     // parallel runs stay apart), quiet, booting in 200 ms; extra: further
     // options (e.g. --serial PATH). False with a reason on failure.
     bool start(const QString& exe, const QStringList& extra, QString* why);
+    // Starts exe with exactly these options (one of them --listen).
+    bool start_with(const QString& exe, const QStringList& args, QString* why);
     // Ends it with "quit" on its console, or kills it when that fails.
     ~SimProcess();
     // One console line (the device's front panel), e.g. "set mode 5"; returns
