@@ -330,8 +330,11 @@ MUTANTS = [
      '{QStringLiteral("opt_da"), QStringLiteral("AUB"), 1, 2},', "dual A audio options send B's command"),
     ("slider-release-same", "src/widgets/controls.cpp", "if (value() != settled_) completed(value());",
      "completed(value());", "a thumb let go where it was taken reports a change"),
-    ("logview-out-of-sight", "src/main_window/panel.cpp", "        if (!stale_ || !whole_ || !in_sight()) return;",
-     "        if (!stale_ || !whole_) return;", "the traffic box kept up while out of sight"),
+    ("logview-after-clear", "src/main_window/panel.cpp", "        if (replace_) {\n            box_->setPlainText",
+     "        if (false) {\n            box_->setPlainText", "the traffic box appends to what a clear removed"),
+    ("port-change-keeps-half-reply", "src/main_window/link_controls.cpp",
+     "    // A half-received reply of the previous port is forgotten.\n    link.forget_reception();\n", "",
+     "half a reply of the previous port taken into the next one's"),
 ]
 
 
