@@ -60,9 +60,9 @@ private slots:
         const QString unwritable = prefix_.filePath(QStringLiteral("no/such/folder/traffic.log"));
         const struct { const char* exe; QStringList args; bool display; int code; QString out_has, err_has; } rows[] = {
             {"tavrin4x", {"--help"}, false, 0, "--traffic-log <file>", ""},
-            {"tavrin4x", {"--help-all"}, false, 0, "--traffic-log <file>", ""},
             {"tavrin4x", {"--version"}, false, 0, "tavrin4x 3.0\n", ""},
             {"tavrin4x", {"--bogus"}, true, 2, "", "Unknown option 'bogus'"},
+            {"tavrin4x", {"stray"}, true, 2, "", "unexpected argument 'stray'"},
             {"tavrin4x", {"--traffic-log", unwritable}, true, 2, "", "cannot open the traffic log " + unwritable},
             {"tavrin4x-sim", {"--version"}, false, 0, "tavrin4x-sim 3.0\n", ""},
         };

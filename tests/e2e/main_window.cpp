@@ -1,7 +1,7 @@
 // End to end: the real panel (production adapters, offscreen) against the
-// real tavrin4x-sim, over TCP loopback and over its virtual serial port. The
-// panel reads what was set at the simulator's console, then changes the device
-// and the simulator's state dump must follow.
+// real tavrin4x-sim over TCP loopback. The panel reads what was set at the
+// simulator's console, then changes the device and the simulator's state dump
+// must follow.
 
 #include "link/qt_ports.h"
 #include "main_window/link_controls.h"
@@ -27,8 +27,8 @@ class MainWindowE2E : public QObject {
 private slots:
     void initTestCase() {
         if (!QFile::exists(QStringLiteral(SIM_EXE))) QSKIP("tavrin4x-sim not built");
-        QString why;  // its virtual serial port is the panel's COM1
-        QVERIFY2(sim_.start(QStringLiteral(SIM_EXE), {"--serial", dir_.filePath("COM1")}, &why), qPrintable(why));
+        QString why;
+        QVERIFY2(sim_.start(QStringLiteral(SIM_EXE), {}, &why), qPrintable(why));
         // A modal message box must never hang the run: close it and remember it.
         QObject::connect(&box_closer_, &QTimer::timeout, this, [this] {
             if (QWidget* box = QApplication::activeModalWidget())
@@ -43,9 +43,13 @@ private slots:
             sim_.console(QLatin1String(line));
         // The console spaces a line's replies 30 ms apart ("route" sends two);
         // let them all go out before a panel listens, or the late one would
-        // arrive in the middle of its refresh (or on the serial line later).
+        // arrive in the middle of its refresh.
         QTest::qWait(200);
-        make_panel(QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_.port).toLatin1());
+        const QString ini = QStringLiteral("1\r\n1\r\n#TRUE#\r\n\"127.0.0.1:%1\"\r\n").arg(sim_.port);
+        QVERIFY(testing::make_program_dir(dir_.path(), ini.toLatin1()));
+        panel_ = std::make_unique<Panel>(platform_, serial_, tcp_, dir_.path());
+        platform_.set_message_parent(&panel_->w);
+        panel_->load();
         panel_->links->cmd_conn_eth_Click();
         QTRY_VERIFY(panel_->link.eth_connected());
         FrmMain& w = panel_->w;
@@ -72,34 +76,12 @@ private slots:
         QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('|')));
     }
 
-    void over_the_virtual_serial_port() {
-        sim_.console(QStringLiteral("set mode 2"));
-        make_panel("0\r\n1\r\n#FALSE#\r\n\"\"\r\n");
-        FrmMain& w = panel_->w;
-        QTest::mouseClick(w.ctl<ColorButton>("cmd_refresh"), Qt::LeftButton);
-        QVERIFY(panel_->st.cur_mode == 2 && w.ctl<QLineEdit>("txt_ver")->text() == "3.00");
-        QTest::mouseClick(w.ctl_at<ColorButton>("cmd_mode", 3), Qt::LeftButton);
-        QCOMPARE(field(sim_.state(), "mode"), QStringLiteral("3"));
-        QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('|')));
-    }
-
 private:
-    // The panel in its own program folder with the given settings file.
-    void make_panel(const QByteArray& ini) {
-        panel_.reset();
-        QVERIFY(testing::make_program_dir(dir_.path(), ini));
-        serial_ = std::make_unique<QtSerialPort>(dir_.path());
-        tcp_ = std::make_unique<QtTcpClient>();
-        panel_ = std::make_unique<Panel>(platform_, *serial_, *tcp_, dir_.path());
-        platform_.set_message_parent(&panel_->w);
-        panel_->load();
-    }
-
     QTemporaryDir dir_;
     testing::SimProcess sim_;
     QtPlatform platform_;
-    std::unique_ptr<QtSerialPort> serial_;
-    std::unique_ptr<QtTcpClient> tcp_;
+    QtSerialPort serial_{dir_.path()};
+    QtTcpClient tcp_;
     std::unique_ptr<Panel> panel_;
     QTimer box_closer_;
     QStringList boxes_;

@@ -112,17 +112,6 @@ private slots:
         QCOMPARE(rig.link.log_text(), c.command + '>');
     }
 
-    void answer_ends_the_slice() {
-        // The reply is handled in the pump it arrives in, not at the end of
-        // the 2 ms slice it arrived in.
-        LinkRig rig;
-        up(rig, true);
-        rig.device.answer(QStringLiteral("PWR999"), "PWR001\r", 5);
-        const qint64 start = rig.platform.now;
-        rig.link.tx_cmd(QStringLiteral("PWR999"));
-        QVERIFY(rig.link.reply_done());
-        QCOMPARE(rig.platform.now - start, 5);
-    }
     void replies_data() {
         QTest::addColumn<Reply>("c");
         auto row = [](const QString& name, const Reply& a) { QTest::newRow(qPrintable(name)) << a; };
@@ -219,13 +208,9 @@ private slots:
             up(rig, tcp);
             QStringList seen;
             record(rig, seen);
-            QRandomGenerator rng(42);
-            QList<QByteArray> nasty = {QByteArray(64 * 1024, 'A'), QByteArray(70000, '\r'), QByteArray(5000, '\0'),
-                                       "\x80\xff\xfe\x81\r", "LAI"};
-            QByteArray noise(120000, '\0');
-            for (char& ch : noise) ch = char(rng.bounded(256));
-            for (qsizetype at = 0; at < noise.size(); at += 400) nasty << noise.mid(at, rng.bounded(1, 400));
-            for (const QByteArray& b : nasty) {
+            // Longer than the fuzz targets' inputs; random bytes are theirs.
+            for (const QByteArray& b : {QByteArray(64 * 1024, 'A'), QByteArray(70000, '\r'), QByteArray(5000, '\0'),
+                                        QByteArray("\x80\xff\xfe\x81\r"), QByteArray("LAI")}) {
                 rig.device.send_unsolicited(b, tcp);
                 rig.platform.advance(1);
                 QVERIFY(rig.link.reply().size() <= Link::max_reply_chars && rig.link.rx_count() >= 0);
@@ -316,13 +301,6 @@ private slots:
                                             "2025-06-24 10:15:03.046 TCP TX MOD999\\r\n"
                                             "2025-06-24 10:15:03.047 TCP RX MOD002\\r\\n\n"
                                             "2025-06-24 10:15:03.048 TCP RX EX\n"));
-        {
-            LoggedRig again(path);  // a second run adds to the file
-            QVERIFY(again.log.open(&why));
-            again.log.sent(QStringLiteral("COM2"), "VER999\r");
-        }
-        QVERIFY(bytes_of(path).startsWith("an earlier session\n2025-06-24 10:15:03.042 COM1 TX"));
-        QVERIFY(bytes_of(path).endsWith("TCP RX EX\n2025-06-24 10:15:03.042 COM2 TX VER999\\r\n"));
     }
 };
 

@@ -12,13 +12,9 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace tavrin;
@@ -47,13 +43,11 @@ QByteArray replies(int n) { return QByteArray("BRI050\r").repeated(n); }
 // messages are recorded, never shown. Handlers record what they are called for.
 struct RealLink : QtPlatform {
     explicit RealLink(const QString& program_dir) : serial(program_dir) {
-        link.register_handler(QStringLiteral("BRI"), [this] { bri.note(); });
         link.register_handler(QStringLiteral("MOD"), [this] { mods << link.reply(); });
         serial.on_lost = [this](const QString& cause) { lost << cause; };
     }
     void message(const QString& text, MsgIcon) override { messages << text; }
     QStringList messages, mods, lost;
-    Seen bri;
     PanelState st;
     QtSerialPort serial;
     QtTcpClient tcp;
@@ -68,10 +62,7 @@ struct Pty {
             tcgetattr(master, &raw) == 0 && (cfmakeraw(&raw), tcsetattr(master, TCSANOW, &raw)) == 0)
             slave = QString::fromLocal8Bit(ptsname(master));
     }
-    ~Pty() {
-        if (writer.joinable()) writer.join();
-        hang_up();
-    }
+    ~Pty() { hang_up(); }
     void hang_up() {
         if (master >= 0) ::close(master), master = -1;
     }
@@ -81,27 +72,13 @@ struct Pty {
         got += QByteArray(buf, std::max<int>(0, int(::read(master, buf, sizeof buf))));
         return got;
     }
-    // Writes all of bytes, waiting while the panel's side is full.
+    // The device sends (a few bytes: the pseudo-terminal takes them at once).
     void write_all(const QByteArray& bytes) const {
-        for (qsizetype at = 0; at < bytes.size();) {
-            const ssize_t n = ::write(master, bytes.constData() + at, size_t(bytes.size() - at));
-            pollfd p{master, POLLOUT, 0};
-            if (n > 0) at += n;
-            else if (errno != EAGAIN || ::poll(&p, 1, 30000) <= 0) return;
-        }
-    }
-    // From a thread of its own: answers the first `command` the panel writes with `reply`.
-    void answer_once(const QByteArray& command, const QByteArray& reply) {
-        if (writer.joinable()) writer.join();
-        writer = std::thread([this, command, reply] {
-            for (pollfd p{master, POLLIN, 0}; !read().contains(command) && ::poll(&p, 1, 30000) > 0;) {}
-            write_all(reply);
-        });
+        [[maybe_unused]] const ssize_t n = ::write(master, bytes.constData(), size_t(bytes.size()));
     }
     QByteArray got;
     int master = -1;
     QString slave;
-    std::thread writer;
 };
 // Counts descriptor wake-ups (socket-notifier activations) anywhere in the program.
 struct WakeCounter : QObject {
@@ -110,29 +87,6 @@ struct WakeCounter : QObject {
     int wakes = 0;
 };
 
-// What opening port n of dir says to the unprivileged user nobody (root may
-// open anything), tried by a child process.
-QString open_as_nobody(const QString& dir, int n) {
-    int out[2];
-    if (pipe(out) != 0) return QStringLiteral("no pipe");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        QByteArray said = "cannot become nobody";
-        if (setgid(65534) == 0 && setuid(65534) == 0) {
-            QtSerialPort port(dir);
-            said = port.open(n) ? QByteArray("opened") : port.open_failure().toUtf8();
-        }
-        [[maybe_unused]] const auto w = ::write(out[1], said.constData(), size_t(said.size()));
-        _exit(0);
-    }
-    ::close(out[1]);
-    QByteArray said;
-    char buf[512];
-    for (ssize_t got; (got = ::read(out[0], buf, sizeof buf)) > 0;) said.append(buf, int(got));
-    ::close(out[0]);
-    waitpid(pid, nullptr, 0);
-    return QString::fromUtf8(said);
-}
 }  // namespace
 
 class QtPortsTest : public QObject {
@@ -198,13 +152,10 @@ private slots:
     void serial_open_failures_say_why() {
         // Each way an open fails here, and the line the operator gets for it.
         QTemporaryDir dir;
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                      QFile::ReadOther | QFile::ExeOther));
         const auto com = [&](int n) { return dir.filePath(QStringLiteral("COM%1").arg(n)); };
-        Pty held, denied;
+        Pty held;
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("unplugged")), com(1)));  // a link to an adapter not there
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("COM2")) && QFile::link(held.slave, com(3)) &&
-                QFile::link(denied.slave, com(4)) && ::chmod(qPrintable(denied.slave), 0600) == 0);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("COM2")) && QFile::link(held.slave, com(3)));
         int no_entry = 9;  // a port number without an entry and without /dev/ttyS<n-1>
         while (no_entry > 5 && QFileInfo::exists(QStringLiteral("/dev/ttyS%1").arg(no_entry - 1))) --no_entry;
         QVERIFY(no_entry > 5);
@@ -217,15 +168,10 @@ private slots:
                                       "the device, e.g. a link to /dev/serial/by-id/...").arg(no_entry - 1).arg(no_entry)},
             {2, QStringLiteral("Cannot open %1: Is a directory.").arg(com(2))},
             {3, QStringLiteral("Port busy: %1. Another program has it open.").arg(com(3))},
-            // Only root can become nobody to try it.
-            {4, QStringLiteral("Permission denied: %1. The user must be in the dialout group "
-                               "(sudo usermod -aG dialout $USER, then log in again).").arg(com(4))},
         };
         for (const auto& row : rows) {
-            if (row.n == 4 && geteuid() != 0) continue;
             QtSerialPort port(dir.path());
-            const QString said = row.n == 4 ? open_as_nobody(dir.path(), 4)
-                                            : port.open(row.n) ? QStringLiteral("opened") : port.open_failure();
+            const QString said = port.open(row.n) ? QStringLiteral("opened") : port.open_failure();
             QCOMPARE(QStringLiteral("COM%1: ").arg(row.n) + said, QStringLiteral("COM%1: ").arg(row.n) + row.said);
         }
         holder.close();  // once the other side lets go, the port opens and says nothing
@@ -241,14 +187,6 @@ private slots:
         int errors = 0;
         r.tcp.on_connected = [&] { connected = true; };
         r.tcp.on_error = [&](const QString&) { ++errors; };
-        {
-            QTcpServer refusing;  // a port where nobody listens any more
-            QVERIFY(refusing.listen(QHostAddress::LocalHost, 0));
-            const quint16 dead = refusing.serverPort();
-            refusing.close();
-            r.tcp.connect_to(QStringLiteral("127.0.0.1"), dead);
-            QTRY_COMPARE(r.tcp.state(), TcpClient::State::Closed);
-        }
         r.tcp.connect_to(QStringLiteral("127.0.0.1"), server.serverPort());
         QTRY_VERIFY(connected && server.hasPendingConnections());
         QTcpSocket* peer = server.nextPendingConnection();
@@ -273,7 +211,7 @@ private slots:
         QCOMPARE(peer->readAll(), QByteArray("MOD999\r"));
         peer->write("MOD002\r\n");
         QTRY_COMPARE(r.mods, QStringList{QStringLiteral("MOD002")});
-        QCOMPARE(errors, 0);  // neither the refused attempt nor the exchange
+        QCOMPARE(errors, 0);
         peer->close();  // the device goes away: the socket says so once
         QTRY_COMPARE(r.tcp.state(), TcpClient::State::Closed);
         QTRY_COMPARE(errors, 1);
@@ -340,27 +278,6 @@ private slots:
         QCOMPARE(rig.link.reply_done(), true);
     }
 
-    void flood_on_a_pseudo_terminal() {
-        Pty pty;
-        QTemporaryDir dir;
-        QVERIFY(QFile::link(pty.slave, dir.filePath(QStringLiteral("COM1"))));
-        RealLink r(dir.path());
-        QVERIFY(r.serial.open(1));
-        r.link.serial_opened();
-        r.link.set_tim_rx_enabled(true);
-        // 128 KiB of replies back to back, then a last one: replies are handled
-        // in order, so once that one is in, the backlog has been worked off.
-        const QByteArray flood = replies(128 * 1024 / 7);
-        pty.writer = std::thread([&pty, flood] { pty.write_all(flood + "MOD001\r"); });
-        QTRY_VERIFY_WITH_TIMEOUT(r.mods.contains(QStringLiteral("MOD001")), 120000);
-        QCOMPARE(r.bri.count, int(flood.count('\r')));
-        QVERIFY(r.bri.posted_ran_at > 0 && r.bri.posted_ran_at < r.bri.count);
-        QVERIFY2(r.bri.span() < 4 * kFlatStack, qPrintable(QString::number(r.bri.span())));
-        pty.answer_once("MOD999\r", "MOD005\r");
-        r.link.tx_cmd(QStringLiteral("MOD999"));
-        QVERIFY(r.link.reply_done());
-        QCOMPARE(r.mods.last(), QStringLiteral("MOD005"));
-    }
 };
 
 QTEST_MAIN(QtPortsTest)
