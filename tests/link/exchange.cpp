@@ -59,26 +59,6 @@ Q_DECLARE_METATYPE(Reply)
 class ExchangeTest : public QObject {
     Q_OBJECT
 private slots:
-    void link_down_refuses() {
-        for (int kind : {0, 1}) {
-            LinkRig rig;
-            up(rig, kind == 0);  // only the other link is up, and it answered
-            rig.device.echo_everything();
-            rig.link.tx_cmd(QStringLiteral("PWR999"));
-            QVERIFY(rig.link.reply_done());
-            rig.link.choose_interface(int16_t(kind));
-            rig.link.cmd_clear_Click();
-            rig.serial.writes.clear(), rig.tcp.sends.clear();
-            rig.link.tx_cmd(QStringLiteral("PWR999"));
-            QCOMPARE(rig.link.reply_done(), false);
-            rig.link.tx_cmd_nowait(QStringLiteral("BRI050"));
-            const QString m = kind ? "Ethernet port is disconnected !" : "RS232 port is disconnected !";
-            QCOMPARE(rig.platform.messages, (QList<QPair<QString, MsgIcon>>(2, {m, MsgIcon::Critical})));
-            QVERIFY(rig.serial.writes.isEmpty() && rig.tcp.sends.isEmpty());
-            QCOMPARE(rig.link.log_text() + QString::number(rig.link.log_lines()), QStringLiteral("0"));
-        }
-    }
-
     void silent_device_data() {
         QTest::addColumn<Silent>("c");
         QTest::newRow("RS-232: 301 slices") << Silent{false, "PWR999", 301};

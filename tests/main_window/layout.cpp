@@ -1,24 +1,13 @@
 // The main window as built, against numbers written down here (pixels are
-// twips / 15), and what it draws while a query chain runs. Captions are measured
-// with the fonts the package depends on (scripts/setup.sh); other faces differ.
+// twips / 15), and how it paints while a query chain runs. Text extents are
+// measured with the fonts the package depends on (scripts/setup.sh).
 
-#include "device_controls/presets.h"
 #include "main_window/frm_main.h"
-#include "panels/frm_hdcp.h"
-#include "panels/frm_keypad.h"
-#include "panels/frm_label.h"
-#include "panels/frm_pip.h"
-#include "panels/hdcp.h"
-#include "panels/keypad.h"
-#include "panels/labels.h"
-#include "panels/pip.h"
 #include "support/panel_rig.h"
 #include "widgets/paint_pacer.h"
 #include "widgets/pictures.h"
 
-#include <QCheckBox>
 #include <QPlainTextEdit>
-#include <QStyleOptionButton>
 #include <QTest>
 
 using namespace tavrin;
@@ -74,42 +63,6 @@ int red_pixels(const QImage& img) {
             n += c.red() > 150 && c.green() < 80 && c.blue() < 80;
         }
     return n;
-}
-
-// Where a caption does not fit: "name: text" for each such control.
-QStringList cut_captions(QWidget* window) {
-    QStringList out;
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        QString text;
-        QRect room;
-        int flags = 0;
-        if (auto* b = qobject_cast<ColorButton*>(w)) {
-            // As the button paints it: wrapped when one line is too wide.
-            text = b->text();
-            room = b->rect().adjusted(3, 3, -3, -3);
-            flags = Qt::AlignCenter | Qt::TextShowMnemonic;
-            if (b->fontMetrics().horizontalAdvance(text) > room.width()) flags |= Qt::TextWordWrap;
-        } else if (auto* l = qobject_cast<QLabel*>(w)) {
-            text = l->text();
-            room = l->contentsRect();
-            flags = int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0);
-        } else if (auto* r = qobject_cast<QRadioButton*>(w); r || qobject_cast<QCheckBox*>(w)) {
-            // The room the style leaves beside the indicator.
-            auto* a = static_cast<QAbstractButton*>(w);
-            QStyleOptionButton opt;
-            opt.initFrom(a);
-            opt.text = text = a->text();
-            room = a->style()->subElementRect(r ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, a);
-            flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
-        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-            if (g->fontMetrics().horizontalAdvance(g->title()) > g->width()) out << w->objectName() + ": " + g->title();
-            continue;
-        }
-        if (text.trimmed().isEmpty()) continue;
-        const QRect needed = QFontMetrics(w->font()).boundingRect(room, flags, text);
-        if (!room.contains(needed)) out << w->objectName() + ": " + text;
-    }
-    return out;
 }
 
 // Counts the paint events of one widget.
@@ -227,43 +180,6 @@ private slots:
         const QImage prompt = w.control(QStringLiteral("img_start"))->grab().toImage();
         QVERIFY(red_pixels(pictures::start_prompt()) > 100);
         QCOMPARE(red_pixels(prompt), red_pixels(pictures::start_prompt()));
-    }
-
-    void two_views_and_stretching() {
-        FrmMain w(QStringLiteral("/nowhere"));
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        // The top band shows in both views, the middle band (from 162 px) only
-        // in the tall one, the traffic log (from 440 px) in neither.
-        for (int twips : {2640, 6780}) {
-            w.set_height_twips(twips);
-            for (QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                const bool shows = c->y() < 162 || (twips == 6780 && c->y() < 440);
-                QVERIFY2(shows ? c->geometry().bottom() < w.height() : c->y() >= w.height(),
-                         qPrintable(c->objectName()));
-            }
-        }
-        // Stretched by hand it reaches the log, no further than the whole layout.
-        QVERIFY(w.maximumHeight() > w.control(QStringLiteral("txt_cmd"))->geometry().bottom());
-        QVERIFY(w.maximumHeight() <= 611);
-    }
-
-    void no_caption_is_cut() {
-        PanelRig r;
-        r.st().cur_mode = 2, r.st().dual_kind = 2;  // Dual PiP, so the PiP window opens
-        r.w().control(QStringLiteral("fra_btn"))->setEnabled(true);
-        for (const char* opener : {"cmd_keypad", "cmd_hdcp", "lab_lab_input", "lab_pip"}) {
-            r.w().control(QLatin1String(opener))->setEnabled(true);
-            r.w().control(QLatin1String(opener))->show();
-            QTest::mouseClick(r.w().control(QLatin1String(opener)), Qt::LeftButton);
-        }
-        const QList<QWidget*> windows{&r.w(), r.p().keypad->window(), r.p().hdcp->window(), r.p().labels->window(),
-                                      r.p().pip->window()};
-        for (QWidget* w : windows) {
-            QVERIFY(w && w->isVisible());
-            const QStringList cut = cut_captions(w);
-            QVERIFY2(cut.isEmpty(), qPrintable(w->windowTitle() + " | " + cut.join(" | ")));
-        }
     }
 
     // Updates wait for the frame, and on a slow line a due frame waits for the

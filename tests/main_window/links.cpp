@@ -97,6 +97,10 @@ private slots:
         r.device.send_unsolicited("EXT000\r", true);  // the device ends the connection, no message
         QCOMPARE(eth(r), idle);
         QCOMPARE(r.platform.messages.size(), 2);
+        r.tcp.sends.clear();  // and nothing goes out until it is back
+        r.link().tx_cmd(QStringLiteral("PWR999")), r.link().tx_cmd_nowait(QStringLiteral("BRI050"));
+        QVERIFY(r.tcp.sends.isEmpty());
+        QCOMPARE(r.platform.message_texts().mid(2), QStringList(2, "Ethernet port is disconnected !"));
         for (const auto& m : r.platform.messages) QCOMPARE(m.second, MsgIcon::Critical);
         r.connect_ethernet();
         click(r, "opt_interface(0)");
