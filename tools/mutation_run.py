@@ -335,6 +335,9 @@ MUTANTS = [
     ("port-change-keeps-half-reply", "src/main_window/link_controls.cpp",
      "    // A half-received reply of the previous port is forgotten.\n    link.forget_reception();\n", "",
      "half a reply of the previous port taken into the next one's"),
+    ("sim-faults-off-kept", "simulator/sim_server.cpp",
+     "        for (const QPointer<Channel>& c : tcp_channels_)\n            if (c) c->set_faults(faults_on_);\n", "",
+     "\"faults off\" leaves the connected clients' faults on"),
 ]
 
 

@@ -112,6 +112,38 @@ private slots:
         QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
         QVERIFY(!QFileInfo(link).isSymLink());
     }
+
+    // "faults off" lets a soak run check the device over a clean line, and
+    // "faults on" brings the faults back, also for clients that connect later.
+    void faults_switch() {
+        QProcess sim;  // with its traffic log, which tells when a reply was dropped
+        sim.start(sim_path(), {"--listen", "127.0.0.1:0", "--drop", "1"});
+        const QString ready = read_while(sim, [](const QByteArray& out) { return !out.contains('\n'); });
+        const quint16 port = QRegularExpression("listening on [^ ]+:(\\d+)").match(ready).captured(1).toUShort();
+        QVERIFY2(port, qPrintable(ready));
+        auto output = [&](const QByteArray& text, int times = 1) {
+            return read_while(sim, [&](const QByteArray& out) { return out.count(text) < times; }).count(text) >= times;
+        };
+        auto console = [&](const QByteArray& line, const QByteArray& answer) {
+            sim.write(line + '\n');
+            return output(answer);
+        };
+        Client a(port);
+        a.write("MOD999\r");  // dropped: never sent, so it cannot show up below
+        QVERIFY(a.waitForBytesWritten(wait_ms) && output("fault: dropped"));
+        QVERIFY(console("faults", "usage: faults on|off"));
+        QVERIFY(console("faults off", "faults off"));
+        QCOMPARE(ask(a, "OUT999"), QByteArray("OUT001\r"));
+        QVERIFY(console("faults on", "faults on"));
+        Client b(port);
+        a.write("MOD999\r");
+        b.write("MOD999\r");
+        QVERIFY(a.waitForBytesWritten(wait_ms) && b.waitForBytesWritten(wait_ms) && output("fault: dropped", 2));
+        QVERIFY(console("faults off", "faults off"));
+        QCOMPARE(ask(a, "INP999") + ask(b, "RES999"), QByteArray("INP001\rRES008\r"));
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(wait_ms));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgram)
