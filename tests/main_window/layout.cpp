@@ -4,6 +4,7 @@
 
 #include "main_window/frm_main.h"
 #include "support/panel_rig.h"
+#include "support/pixels.h"
 #include "widgets/paint_pacer.h"
 #include "widgets/pictures.h"
 
@@ -55,15 +56,7 @@ bool may_stack(const QString& a, const QString& b) {
     return false;
 }
 
-int red_pixels(const QImage& img) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            n += c.red() > 150 && c.green() < 80 && c.blue() < 80;
-        }
-    return n;
-}
+int red_pixels(const QImage& img) { return count_pixels(img, red); }
 
 // Counts the paint events of one widget.
 struct PaintSpy : QObject {

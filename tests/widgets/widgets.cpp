@@ -2,6 +2,7 @@
 // click or key, none while the thumb is held, one on its release. The state
 // keys' pictures show the state in its colour.
 
+#include "support/pixels.h"
 #include "widgets/controls.h"
 #include "widgets/pictures.h"
 
@@ -9,16 +10,10 @@
 
 using namespace tavrin;
 using namespace pictures;
+using tavrin::testing::red;
 
 namespace {
-// Pixels of img for which pick() holds.
-int count(const QImage& img, bool (*pick)(QColor)) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) n += pick(img.pixelColor(x, y));
-    return n;
-}
-bool red(QColor c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }
+int count(const QImage& img, bool (*pick)(QColor)) { return tavrin::testing::count_pixels(img, pick); }
 bool green(QColor c) { return c.green() > 120 && c.red() < 80 && c.blue() < 80; }
 bool coloured(QColor c) { return qMax(qAbs(c.red() - c.green()), qAbs(c.green() - c.blue())) > 24; }
 }  // namespace
