@@ -35,17 +35,13 @@ struct Reply {
 };
 // The exchange with the logging ports between the link and the fake ports;
 // the clock moves on one millisecond per time stamp taken.
-struct LoggedRig {
+struct LoggedRig : FakeDevice {
     explicit LoggedRig(const QString& path) : log(path) {
         log.clock = [t = QDateTime(QDate(2025, 6, 24), QTime(10, 15, 3, 42))]() mutable {
             return std::exchange(t, t.addMSecs(1));
         };
     }
     PanelState state;
-    FakePlatform platform;
-    FakeSerialPort serial;
-    FakeTcpClient tcp;
-    ScriptedDevice device{platform, serial, tcp};
     TrafficLog log;
     LoggedSerialPort logged_serial{serial, log};
     LoggedTcpClient logged_tcp{tcp, log};

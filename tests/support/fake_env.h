@@ -185,13 +185,17 @@ private:
     std::vector<Pending> pending_;
 };
 
-// Everything a link test needs, wired together.
-struct LinkRig {
-    PanelState state;
+// The fake clock and ports with the scripted device behind them.
+struct FakeDevice {
     FakePlatform platform;
     FakeSerialPort serial;
     FakeTcpClient tcp;
     ScriptedDevice device{platform, serial, tcp};
+};
+
+// Everything a link test needs, wired together.
+struct LinkRig : FakeDevice {
+    PanelState state;
     Link link{state, platform, serial, tcp};
 
     // Serial port 1 open and the poll running, as after start-up on RS-232.

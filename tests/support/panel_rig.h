@@ -12,17 +12,13 @@
 
 namespace tavrin::testing {
 
-struct PanelRig {
+struct PanelRig : FakeDevice {
     enum class Start { Serial, Ethernet, NoLoad };
 
     // Serial: settings say RS-232 port 1, so start-up opens the fake port.
     // Ethernet: settings say Ethernet; the rig then connects the fake socket.
     explicit PanelRig(Start how = Start::Serial, const QByteArray& settings_text = QByteArray());
 
-    FakePlatform platform;
-    FakeSerialPort serial;
-    FakeTcpClient tcp;
-    ScriptedDevice device{platform, serial, tcp};
     QTemporaryDir dir;
     std::unique_ptr<Panel> panel;
 
