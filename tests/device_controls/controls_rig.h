@@ -76,8 +76,7 @@ inline QStringList picture_queries(int cur_mode) {
     QStringList out;
     for (int n = 1; n <= (cur_mode == 1 ? 1 : 4); ++n)
         for (const char* g : kGroups)
-            out << QString(g).toUpper() +
-                       (cur_mode == 1 ? QStringLiteral("999") : QStringLiteral("99%1").arg(n));
+            out << QString(g).toUpper() + (cur_mode == 1 ? QStringLiteral("999") : QStringLiteral("99%1").arg(n));
     return out;
 }
 
