@@ -182,7 +182,7 @@ private slots:
             rig.silent = QStringList{code + QString("001"), code + QString("000")};
             for (const auto& [reported, file, asked] : {std::tuple{"000", off, "001"}, {"001", on, "000"}}) {
                 rig.reply(code + QByteArray(reported));
-                rig.st().cmd_enable = false;
+                rig.st().cmd_enable = false;  // they send regardless
                 QTest::mouseClick(rig.c(button), Qt::LeftButton);
                 QCOMPARE(file_of(rig, button), QString(file));
                 QCOMPARE(rig.take_received(), QStringList{code + QString(asked)});
