@@ -51,17 +51,16 @@ struct Rig : PanelRig {
             if (c(array, i)->isEnabled() != on) return false;
         return true;
     }
-    // Runs `act` once, inside the first pump of `trigger` in which `when` holds;
-    // says whether it ran.
-    bool once_during(const std::function<void()>& trigger, const std::function<bool()>& when,
-                     const std::function<void()>& act) {
+    // Runs `act` once while another exchange (the version query) waits for its
+    // answer; says whether it ran.
+    bool while_busy(const std::function<void()>& act) {
         const auto step = platform.on_pump;
         bool ran = false;
         platform.on_pump = [&] {
             step();
-            if (!ran && when()) ran = true, act();
+            if (!ran && link().awaiting_reply()) ran = true, act();
         };
-        trigger();
+        QTest::mouseClick(c("cmd_ver"), Qt::LeftButton);
         platform.on_pump = step;
         return ran;
     }
@@ -77,8 +76,7 @@ inline QStringList picture_queries(int cur_mode) {
     QStringList out;
     for (int n = 1; n <= (cur_mode == 1 ? 1 : 4); ++n)
         for (const char* g : kGroups)
-            out << QString(g).toUpper() +
-                       (cur_mode == 1 ? QStringLiteral("999") : QStringLiteral("99%1").arg(n));
+            out << QString(g).toUpper() + (cur_mode == 1 ? QStringLiteral("999") : QStringLiteral("99%1").arg(n));
     return out;
 }
 

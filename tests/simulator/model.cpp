@@ -103,8 +103,7 @@ private slots:
     void faults() {
         const QByteArray r = "LAI1Camera      \r";
         FaultPlan clean(FaultSettings{.baud = 115200}, 1); // pacing alone is no fault
-        QVERIFY(clean.transparent());
-        QVERIFY(clean.shape(r) == QList<Piece>({Piece{0, r}}));
+        QVERIFY(clean.transparent() && clean.shape(r) == QList<Piece>({Piece{0, r}}));
         // A fault left at 0 draws nothing: with drops alone, each reply takes exactly one draw.
         FaultPlan drops(FaultSettings{.drop = 0.5}, 9);
         std::mt19937_64 same(9);

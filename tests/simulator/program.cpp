@@ -139,8 +139,6 @@ private slots:
         a.write("MOD999\r");
         b.write("MOD999\r");
         QVERIFY(a.waitForBytesWritten(wait_ms) && b.waitForBytesWritten(wait_ms) && output("fault: dropped", 2));
-        QVERIFY(console("faults off", "faults off"));
-        QCOMPARE(ask(a, "INP999") + ask(b, "RES999"), QByteArray("INP001\rRES008\r"));
         sim.terminate();
         QVERIFY(sim.waitForFinished(wait_ms));
     }
