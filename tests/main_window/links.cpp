@@ -78,15 +78,17 @@ private slots:
         QCOMPARE(serial(r), QStringLiteral("Ethernet COM1: closed on#00d020 on#c0c0c0 off#c0c0c0"));
         QCOMPARE(eth(r), idle);
         r.w().ctl<QLineEdit>(QStringLiteral("txt_ip"))->setText(QStringLiteral("  10.0.0.5:2323 "));
-        click(r, "cmd_conn_eth");
+        click(r, "cmd_conn_eth");  // nobody takes the call
         QCOMPARE(eth(r), QStringLiteral("down on 7000 off#c0c000 off#c0c0c0 Connecting..."));
         QCOMPARE(r.tcp.host + ':' + QString::number(r.tcp.port), QStringLiteral("10.0.0.5:2323"));
-        r.tcp.fail(QStringLiteral("Connection refused"));  // an attempt: the watchdog will tell
         r.platform.advance(6999);
         QVERIFY(r.platform.messages.isEmpty());
         r.platform.advance(1);
         QCOMPARE(eth(r), idle);
         QCOMPARE(r.tcp.state(), TcpClient::State::Closed);
+        click(r, "cmd_conn_eth");
+        r.tcp.fail(QStringLiteral("Connection refused"));  // an attempt: the watchdog will tell
+        r.platform.advance(7000);
         r.connect_ethernet();
         QCOMPARE(eth(r), QStringLiteral("up on 100 off#00d020 on#c0c0c0 -"));
         r.tcp.fail(QStringLiteral("Connection reset by peer"));
@@ -98,9 +100,10 @@ private slots:
         r.tcp.sends.clear();  // and nothing goes out until it is back
         r.link().tx_cmd(QStringLiteral("PWR999")), r.link().tx_cmd_nowait(QStringLiteral("BRI050"));
         QVERIFY(r.tcp.sends.isEmpty());
-        QCOMPARE(r.platform.message_texts(), (QStringList{"Client could not find Server.", "Ethernet is disconnected !",
-                                                          "Ethernet port is disconnected !",
-                                                          "Ethernet port is disconnected !"}));
+        QCOMPARE(r.platform.message_texts(),
+                 (QStringList{"Client could not find Server.", "Client could not find Server.",
+                              "Ethernet is disconnected !", "Ethernet port is disconnected !",
+                              "Ethernet port is disconnected !"}));
         for (const auto& m : r.platform.messages) QCOMPARE(m.second, MsgIcon::Critical);
         r.connect_ethernet();
         click(r, "opt_interface(0)");
