@@ -254,7 +254,6 @@ private slots:
     void enter_sends_the_label_byte_for_byte() {
         WinRig rig(true);  // unanswered: the box keeps what was sent
         rig.toggle(labels);
-        rig.serial.writes.clear();
         rig.st().cmd_enable = false;  // Enter does not consult it
         const std::tuple<int, const char*, QByteArray, const char*> rows[] = {
             {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
@@ -267,11 +266,11 @@ private slots:
             {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
         for (const auto& [box, typed, wire, after] : rows) {
             QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
+            rig.serial.writes.clear();
             edit->setText(QString::fromUtf8(typed));
             QTest::keyClick(edit, Qt::Key_Return);
             QCOMPARE(rig.serial.writes.join(), wire);
             QCOMPARE(edit->text(), QString::fromUtf8(after));
-            rig.serial.writes.clear();
         }
     }
 };
