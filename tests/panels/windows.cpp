@@ -24,25 +24,6 @@ namespace {
 constexpr auto KP = Qt::KeypadModifier;
 enum { keypad, hdcp, labels, pip };
 
-struct WinRig : Rig {
-    explicit WinRig(bool silent = false) {
-        if (silent) device.responder = nullptr;
-        st().cur_mode = 2, st().dual_kind = 2;  // Dual PiP, where the PiP window asks the device
-        w().control(QStringLiteral("fra_btn"))->setEnabled(true);  // openers as with the device on
-        for (const char* n : {"cmd_keypad", "cmd_hdcp", "lab_lab_input", "lab_pip"})
-            w().control(n)->setEnabled(true), w().control(n)->show();
-        take_received();
-    }
-    PanelWindow* window(int win) {
-        return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
-                                           p().pip->window()}[win];
-    }
-    bool is_open(int win) {
-        return std::array{st().keypad_open, st().hdcp_open, st().label_open, st().pip_open}[win];
-    }
-    void toggle(int win);
-};
-
 const struct {
     const char *opener, *title;
     QSize size;
@@ -56,8 +37,24 @@ const struct {
 };
 
 void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-void WinRig::toggle(int win) { click(w().control(wins[win].opener)); }
-void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+struct WinRig : Rig {
+    explicit WinRig(bool silent = false) {
+        if (silent) device.responder = nullptr;
+        st().cur_mode = 2, st().dual_kind = 2;  // Dual PiP, where the PiP window asks the device
+        w().control(QStringLiteral("fra_btn"))->setEnabled(true);  // openers as with the device on
+        for (const auto& x : wins) w().control(x.opener)->setEnabled(true), w().control(x.opener)->show();
+        take_received();
+    }
+    PanelWindow* window(int win) {
+        return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
+                                           p().pip->window()}[win];
+    }
+    bool is_open(int win) {
+        return std::array{st().keypad_open, st().hdcp_open, st().label_open, st().pip_open}[win];
+    }
+    void toggle(int win) { click(w().control(wins[win].opener)); }
+};
 
 // What the open window shows: '0'/'1'/'-' per option pair and the label boxes;
 // per PiP inset its size and its corners ('#' coloured as selected).
@@ -112,7 +109,7 @@ private slots:
                 else if (way == 1) f->close();
                 else rig.w().close();
                 QVERIFY(!rig.is_open(win) && !rig.window(win));
-                flush_deletes();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
                 QVERIFY(f.isNull());
             }
         }
