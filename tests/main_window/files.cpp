@@ -94,19 +94,14 @@ private slots:
         enum Deny { nothing, folder_only, folder_and_file, everything };
         const struct { const char* name; QByteArray beside, user; Deny deny; QString read, beside_after, user_after; } cases[] = {
             {"writable folder", beside_ini, {}, nothing, "beside.host", "new.host", "-"},
-            {"file in both places", beside_ini, user_ini, nothing, "beside.host", "new.host", "user.host"},
             {"no file anywhere", {}, {}, nothing, "", "new.host", "-"},
-            {"read-only folder, writable file", beside_ini, {}, folder_only, "beside.host", "new.host", "-"},
             {"read-only folder, writable file, file in user folder", beside_ini, user_ini, folder_only, "beside.host",
              "new.host", "user.host"},
             {"read-only folder, no file", {}, {}, folder_only, "", "-", "new.host"},
-            {"read-only folder, file in user folder", {}, user_ini, folder_only, "user.host", "-", "new.host"},
-            {"read-only file and folder", beside_ini, {}, folder_and_file, "beside.host", "beside.host", "new.host"},
             // The beside copy cannot take changes, so the user copy is the newer one.
             {"read-only file and folder, file in user folder", beside_ini, user_ini, folder_and_file, "user.host",
              "beside.host", "new.host"},
             {"settings FIFO", fifo, {}, nothing, "", "new.host", "-"},
-            {"settings FIFO, file in user folder", fifo, user_ini, nothing, "user.host", "new.host", "user.host"},
             {"settings folder, read-only folder", folder, {}, folder_only, "", "(folder)", "new.host"},
             {"nothing writable", beside_ini, {}, everything, "beside.host", "beside.host", "-"},
         };

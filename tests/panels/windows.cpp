@@ -24,25 +24,6 @@ namespace {
 constexpr auto KP = Qt::KeypadModifier;
 enum { keypad, hdcp, labels, pip };
 
-struct WinRig : Rig {
-    explicit WinRig(bool silent = false) {
-        if (silent) device.responder = nullptr;
-        st().cur_mode = 2, st().dual_kind = 2;  // Dual PiP, where the PiP window asks the device
-        w().control(QStringLiteral("fra_btn"))->setEnabled(true);  // openers as with the device on
-        for (const char* n : {"cmd_keypad", "cmd_hdcp", "lab_lab_input", "lab_pip"})
-            w().control(n)->setEnabled(true), w().control(n)->show();
-        take_received();
-    }
-    PanelWindow* window(int win) {
-        return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
-                                           p().pip->window()}[win];
-    }
-    bool is_open(int win) {
-        return std::array{st().keypad_open, st().hdcp_open, st().label_open, st().pip_open}[win];
-    }
-    void toggle(int win);
-};
-
 const struct {
     const char *opener, *title;
     QSize size;
@@ -56,8 +37,24 @@ const struct {
 };
 
 void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-void WinRig::toggle(int win) { click(w().control(wins[win].opener)); }
-void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+struct WinRig : Rig {
+    explicit WinRig(bool silent = false) {
+        if (silent) device.responder = nullptr;
+        st().cur_mode = 2, st().dual_kind = 2;  // Dual PiP, where the PiP window asks the device
+        w().control(QStringLiteral("fra_btn"))->setEnabled(true);  // openers as with the device on
+        for (const auto& x : wins) w().control(x.opener)->setEnabled(true), w().control(x.opener)->show();
+        take_received();
+    }
+    PanelWindow* window(int win) {
+        return std::array<PanelWindow*, 4>{p().keypad->window(), p().hdcp->window(), p().labels->window(),
+                                           p().pip->window()}[win];
+    }
+    bool is_open(int win) {
+        return std::array{st().keypad_open, st().hdcp_open, st().label_open, st().pip_open}[win];
+    }
+    void toggle(int win) { click(w().control(wins[win].opener)); }
+};
 
 // What the open window shows: '0'/'1'/'-' per option pair and the label boxes;
 // per PiP inset its size and its corners ('#' coloured as selected).
@@ -105,24 +102,17 @@ private slots:
                                    {m.right() + 1 - g.width(), m.top() - g.height()},
                                    {m.left() + 359, m.top() - g.height()}};
             QCOMPARE(g.topLeft(), want[win]);
-            for (bool by_window_system : {false, true}) {
-                if (by_window_system) rig.toggle(win), f = rig.window(win), f->close();
-                else rig.toggle(win);
+            // Closed by its opener, by the window system or with the main window.
+            for (int way : {0, 1, 2}) {
+                if (way > 0) rig.toggle(win), f = rig.window(win);
+                if (way == 0) rig.toggle(win);
+                else if (way == 1) f->close();
+                else rig.w().close();
                 QVERIFY(!rig.is_open(win) && !rig.window(win));
-                flush_deletes();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
                 QVERIFY(f.isNull());
             }
-            rig.take_received();
-            rig.device.never_answer(wins[win].queries.value(2));  // a silent query ends the refresh
-            rig.toggle(win);
-            QCOMPARE(rig.take_received(), wins[win].queries.mid(0, 3));
         }
-        WinRig rig;  // they do not outlive the main window
-        QList<QPointer<QWidget>> open;
-        for (int win = keypad; win <= pip; ++win) rig.toggle(win), open << rig.window(win);
-        rig.w().close();
-        flush_deletes();
-        for (int win = keypad; win <= pip; ++win) QVERIFY(!rig.is_open(win) && open[win].isNull());
         for (auto [mode, kind] : {std::pair{2, 1}, {1, 0}, {3, 2}, {5, 2}}) {  // PiP asks only in Dual PiP
             WinRig other;
             other.st().cur_mode = mode, other.st().dual_kind = kind;
@@ -189,10 +179,7 @@ private slots:
             {Qt::Key_5, Qt::Key_Clear, A::Mode5, A::MenuOk},   {Qt::Key_6, Qt::Key_Right, A::None, A::MenuRight},
             {Qt::Key_1, Qt::Key_End, A::Mode1, A::MenuExit},   {Qt::Key_2, Qt::Key_Down, A::Mode2, A::MenuDown},
             {Qt::Key_3, Qt::Key_PageDown, A::Mode3, A::MenuMenu}, {Qt::Key_0, Qt::Key_Insert, A::None, A::None}};
-        const std::pair<int, A> letters[] = {
-            {Qt::Key_A, A::OutA}, {Qt::Key_S, A::OutB}, {Qt::Key_D, A::OutC}, {Qt::Key_F, A::OutD},
-            {Qt::Key_J, A::In1},  {Qt::Key_K, A::In2},  {Qt::Key_L, A::In3},  {Qt::Key_Semicolon, A::In4},
-            {Qt::Key_G, A::None}, {Qt::Key_Space, A::None}, {Qt::Key_Enter, A::None}};
+        const std::pair<int, A> letters[] = {{Qt::Key_S, A::OutB}, {Qt::Key_K, A::In2}, {Qt::Key_Enter, A::None}};
         for (Qt::KeyboardModifiers m : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
             const auto action = [m](int key, Qt::KeyboardModifiers more = {}) {
                 return Keypad::key_action(key, m | more, 0, S::None);
@@ -248,9 +235,6 @@ private slots:
         rig.platform.on_pump = pump;
         QVERIFY(repeats >= 40);  // while the pause pumped
         QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
-        rig.st().busy = true, QTest::keyClick(rig.window(keypad), Qt::Key_A);  // nor is any other key
-        rig.st().busy = false, QTest::keyClick(rig.window(keypad), Qt::Key_Up);
-        QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
         // 1080i chosen in Matrix locks modes 2-5 for the keys as for the buttons,
         // until Matrix is chosen again.
         rig.both("MOD001");
@@ -267,7 +251,6 @@ private slots:
     void enter_sends_the_label_byte_for_byte() {
         WinRig rig(true);  // unanswered: the box keeps what was sent
         rig.toggle(labels);
-        rig.serial.writes.clear();
         rig.st().cmd_enable = false;  // Enter does not consult it
         const std::tuple<int, const char*, QByteArray, const char*> rows[] = {
             {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
@@ -280,11 +263,11 @@ private slots:
             {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
         for (const auto& [box, typed, wire, after] : rows) {
             QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
+            rig.serial.writes.clear();
             edit->setText(QString::fromUtf8(typed));
             QTest::keyClick(edit, Qt::Key_Return);
             QCOMPARE(rig.serial.writes.join(), wire);
             QCOMPARE(edit->text(), QString::fromUtf8(after));
-            rig.serial.writes.clear();
         }
     }
 };
