@@ -93,6 +93,8 @@ MUTANTS = [
      '{"cmd_mode(2)", K::Button, "fra_btn", 3720, 0, 1155,', "a mode button too narrow"),
     ("table-caption", "src/main_window/layout_tables.cpp", '"Dual PoP", 0, F::mode', '"Dual POP", 0, F::mode',
      "a mode caption misspelt"),
+    ("table-hue-range", "src/main_window/layout_tables.cpp", '"hsr_hue(4)", K::Slider, "fra_hue", 690, 1650, 1035, 375, "", 0, F::standard, 0, 0, 0, {0, 100, 10}',
+     '"hsr_hue(4)", K::Slider, "fra_hue", 690, 1650, 1035, 375, "", 0, F::standard, 0, 0, 0, {0, 255, 10}', "hue slider reaches past the device's 100"),
     ("table-keypad-shown", "src/main_window/layout_tables.cpp", '"Keyboard", hidden}', '"Keyboard"}',
      "Keyboard button shown before Refresh"),
     ("table-out3-overlap", "src/main_window/layout_tables.cpp", '{"cmd_out(3)", K::Button, "fra_btn", 5550, 510,',

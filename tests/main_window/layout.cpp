@@ -16,8 +16,13 @@ using namespace tavrin::testing;
 
 namespace {
 
-// A frame's title, else the text of a button, label or box (nothing for other kinds).
-QString caption_of(QWidget* w) { return w->property(qobject_cast<QGroupBox*>(w) ? "title" : "text").toString(); }
+// A frame's title, a slider's range and steps, else the text of a button, label or box.
+QString caption_of(QWidget* w) {
+    if (auto* s = qobject_cast<QAbstractSlider*>(w))
+        return QStringLiteral("%1..%2 by %3/%4")
+            .arg(s->minimum()).arg(s->maximum()).arg(s->singleStep()).arg(s->pageStep());
+    return w->property(qobject_cast<QGroupBox*>(w) ? "title" : "text").toString();
+}
 
 // What a control covers in its container: a label only as far as its text
 // reaches (captions may run under the box they name), anything else whole.
@@ -78,6 +83,7 @@ private slots:
             "txt_ip QLineEdit fra_rs232 38 76 131 23 |Courier New 9", "fra_quad QGroupBox frm_main 6 162 119 105 Quad Audio",
             "opt_quad(4) QRadioButton fra_quad 66 70 41 21 Q4", "opt_audio(3) QRadioButton fra_audio 6 42 89 21 Bitstream",
             "fra_hue QGroupBox fra_pic 398 4 123 145 Hue", "lab_hue(4) ClickLabel fra_hue 4 110 43 25 Out D",
+            "hsr_hue(4) ScrollSlider fra_hue 46 110 69 25 0..100 by 1/10",
             "cmd_pic_refresh ColorButton fra_pic 450 154 73 23 Refresh",
             "lab_aspect ClickLabel frm_main 10 274 53 33 Aspect\nRatio",
             "cmd_save(4) ColorButton fra_recall_save 450 28 61 29 Save 4",
