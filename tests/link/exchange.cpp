@@ -1,5 +1,5 @@
 // The command exchange and reply reception on the fake links, input that must
-// not hurt, and the traffic log file.
+// not hurt, and the traffic log file as the logging ports write it.
 
 #include "link/traffic_log.h"
 #include "support/fake_env.h"
@@ -32,20 +32,6 @@ struct Reply {
     bool done;
     QStringList handled;
     QString log;
-};
-// The exchange with the logging ports between the link and the fake ports;
-// the clock moves on one millisecond per time stamp taken.
-struct LoggedRig : FakeDevice {
-    explicit LoggedRig(const QString& path) : log(path) {
-        log.clock = [t = QDateTime(QDate(2025, 6, 24), QTime(10, 15, 3, 42))]() mutable {
-            return std::exchange(t, t.addMSecs(1));
-        };
-    }
-    PanelState state;
-    TrafficLog log;
-    LoggedSerialPort logged_serial{serial, log};
-    LoggedTcpClient logged_tcp{tcp, log};
-    Link link{state, platform, logged_serial, logged_tcp};
 };
 
 }  // namespace
@@ -239,33 +225,27 @@ private slots:
     void both_links_appended_line_by_line() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("traffic.log"));
+        QVERIFY(put_file(path, "an earlier session\n"));
         {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("an earlier session\n") > 0);
-        }
-        QString why;
-        {
-            LoggedRig r(path);
-            QVERIFY2(r.log.open(&why), qPrintable(why));
-            QVERIFY(r.logged_serial.open(1));
-            r.link.serial_opened();
-            r.link.set_tim_rx_enabled(true);
-            r.state.cmd_enable = true;
-            r.device.answer_in_pieces(QStringLiteral("PWR999"), {"PW", "R001\r"}, 1, 3);  // one reply in two reads
-            r.link.tx_cmd(QStringLiteral("PWR999"));
-            QVERIFY(r.link.reply_done());
-            r.device.send_unsolicited("AUD001\rBRI\x01\xe9\r\n", false);  // two replies in one read, odd bytes
-            r.platform.advance(20);
-
-            r.link.choose_interface(LinkKind::ethernet);
-            r.logged_tcp.connect_to(QStringLiteral("127.0.0.1"), 23);
-            r.tcp.accept_connection();
-            r.link.ethernet_up();
-            r.device.answer(QStringLiteral("MOD999"), "MOD002\r\n");
-            r.link.tx_cmd(QStringLiteral("MOD999"));
-            QVERIFY(r.link.reply_done());
-            r.device.send_unsolicited("EX", true);  // the connection ends halfway through a reply
-            r.logged_tcp.close();
+            TrafficLog log(path);  // its clock moves on a millisecond per time stamp taken
+            log.clock = [t = QDateTime(QDate(2025, 6, 24), QTime(10, 15, 3, 42))]() mutable {
+                return std::exchange(t, t.addMSecs(1));
+            };
+            QString why;
+            QVERIFY2(log.open(&why), qPrintable(why));
+            FakeSerialPort serial;
+            FakeTcpClient tcp;
+            LoggedSerialPort com(serial, log);
+            LoggedTcpClient net(tcp, log);
+            QVERIFY(com.open(1));
+            com.write("PWR999\r");
+            for (const QByteArray& read : {"PW", "R001\r", "AUD001\rBRI\x01\xe9\r\n"})  // odd bytes, CR LF
+                serial.deliver(read), com.read_all();
+            net.connect_to(QStringLiteral("127.0.0.1"), 23);
+            tcp.accept_connection();
+            net.send("MOD999\r");
+            for (const QByteArray& read : {"MOD002\r\n", "EX"}) tcp.deliver(read), net.take_all();
+            net.close();  // the connection ends halfway through a reply
             // Written once the traffic pauses, without waiting for the end.
             QTRY_VERIFY(bytes_of(path).contains("TCP RX EX\n"));
         }
