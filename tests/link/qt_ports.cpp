@@ -181,17 +181,17 @@ private slots:
     void tcp_against_a_local_server() {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        RealLink r{QString()};
+        QtTcpClient tcp;
         bool connected = false;
         int errors = 0;
-        r.tcp.on_connected = [&] { connected = true; };
-        r.tcp.on_error = [&](const QString&) { ++errors; };
-        r.tcp.connect_to(QStringLiteral("127.0.0.1"), server.serverPort());
+        tcp.on_connected = [&] { connected = true; };
+        tcp.on_error = [&](const QString&) { ++errors; };
+        tcp.connect_to(QStringLiteral("127.0.0.1"), server.serverPort());
         QTRY_VERIFY(connected && server.hasPendingConnections());
         QTcpSocket* peer = server.nextPendingConnection();
-        QCOMPARE(r.tcp.state(), TcpClient::State::Connected);
+        QCOMPARE(tcp.state(), TcpClient::State::Connected);
         // Keep-alive finds a dead peer within half a minute, not the system's two hours and more.
-        const int fd = int(r.tcp.socket().socketDescriptor());
+        const int fd = int(tcp.socket().socketDescriptor());
         const auto option = [fd](int level, int name) {
             int value = -1;
             socklen_t len = sizeof value;
@@ -205,11 +205,12 @@ private slots:
         QVERIFY2(user_timeout > 0 && user_timeout <= 30000, qPrintable(QString::number(user_timeout)));
         QCOMPARE(errors, 0);
         peer->close();  // the device goes away: the socket says so once
-        QTRY_COMPARE(r.tcp.state(), TcpClient::State::Closed);
+        QTRY_COMPARE(tcp.state(), TcpClient::State::Closed);
         QTRY_COMPARE(errors, 1);
         for (int turn = 0; turn < 50; ++turn) QCoreApplication::processEvents();
         QCOMPARE(errors, 1);
     }
+
     void flood_on_the_fakes() {
         // The device goes on sending as fast as the line allows: every pump
         // brings the next read of a backlog, replies cut across reads.

@@ -42,9 +42,7 @@ public:
     }
     std::unique_ptr<Timer> make_timer() override { return std::make_unique<FakeTimer>(*this); }
     // Runs n pumps (n milliseconds of fake time).
-    void advance(int n) {
-        for (int i = 0; i < n; ++i) pump();
-    }
+    void advance(int n) { for (int i = 0; i < n; ++i) pump(); }
     QStringList message_texts() const {
         QStringList out;
         for (const auto& m : messages) out << m.first;
