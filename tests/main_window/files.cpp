@@ -7,9 +7,6 @@
 
 #include <QtTest>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +16,7 @@ using namespace tavrin::testing;
 namespace {
 
 // Takes write access away for the length of a test. Permission bits do not
-// stop the superuser, so as root the immutable flag does it.
+// stop the superuser, so as root the immutable flag (chattr) does it.
 struct ReadOnly {
     QList<QPair<QString, mode_t>> made;
     ~ReadOnly() {
@@ -32,13 +29,7 @@ struct ReadOnly {
     }
     static bool set(const QString& path, bool on, mode_t mode) {
         if (::geteuid() != 0) return ::chmod(qPrintable(path), on ? mode & ~0222 : mode) == 0;
-        const int fd = ::open(qPrintable(path), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        int flags = 0;
-        const bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                        (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
-                         ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-        if (fd >= 0) ::close(fd);
-        return ok;
+        return QProcess::execute(QStringLiteral("chattr"), {on ? "+i" : "-i", path}) == 0;
     }
 };
 
