@@ -96,9 +96,9 @@ private slots:
         rig.w().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
         rig.reply("RES003"), rig.reply("BRI050");
-        for (const auto& [name, code] : {std::pair{"cbo_output", "RES"}, {"hsr_bri(1)", "BRI"}}) {
+        for (const auto& [name, code, value] :
+             {std::tuple{"cbo_output", "RES", "currentIndex"}, {"hsr_bri(1)", "BRI", "value"}}) {
             QWidget* w = rig.c(name);
-            const char* value = qobject_cast<QComboBox*>(w) ? "currentIndex" : "value";
             const QVariant before = w->property(value);
             for (bool focused : {false, true}) {
                 if (focused) w->setFocus(Qt::TabFocusReason);
@@ -222,7 +222,7 @@ private slots:
 
     void full_refresh_data() {
         QTest::addColumn<Refresh>("c");
-        const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
+        const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + kMapQueries;
         const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
         const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
         QTest::newRow("Quad, compact view") << Refresh{"MOD005", false, "", quad};

@@ -105,9 +105,9 @@ private slots:
 
     void settle_wait() {
         // A button of an array clicked, the link up (the answer comes late) or down (none comes), what goes out.
-        const QStringList mode5 = QStringList{"MOD005"} + map_queries() + picture_queries(5) + QStringList{"ASP999"};
+        const QStringList mode5 = QStringList{"MOD005"} + kMapQueries + picture_queries(5) + QStringList{"ASP999"};
         const struct { QString array; int index; bool link_up; QStringList sent; } clicks[] = {
-            {"cmd_mode", 5, true, mode5}, {"cmd_recall", 2, true, QStringList{"CAL002"} + map_queries()},
+            {"cmd_mode", 5, true, mode5}, {"cmd_recall", 2, true, QStringList{"CAL002"} + kMapQueries},
             {"cmd_save", 3, true, {"SAV003"}},  // no map read
             {"cmd_mode", 3, false, {}}, {"cmd_recall", 1, false, {}}};
         for (const auto& c : clicks) {
@@ -146,7 +146,7 @@ private slots:
         for (const char* cmd : {"OUT001", "INP002", "OUT002", "INP001", "OUT003", "INP004", "OUT004", "INP003"})
             rig.model.execute(cmd);  // A from 2, B from 1, C from 4, D from 3
         rig.p().modes->cmd_mode_Click(1);
-        QCOMPARE(rig.take_received().mid(0, 9), QStringList{"MOD001"} + map_queries());
+        QCOMPARE(rig.take_received().mid(0, 9), QStringList{"MOD001"} + kMapQueries);
         QCOMPARE(columns(rig),
                  (QStringList{"._- G2- ._- ._-", "G1- ._- ._- ._-", "._- ._- ._- G4-", ".1# .2# G3# .4#"}));
         QTest::mouseClick(rig.p().map->cell_label(1, 2), Qt::LeftButton);  // a visible number outside D
