@@ -75,10 +75,9 @@ private slots:
         for (const auto& [mode, silent, rows] : {std::tuple{1, "", 1}, {5, "", 4}, {5, "RST002", 0}}) {
             Rig rig(Device::On);
             rig.both("MOD00" + QByteArray::number(mode));
-            rig.st().cmd_enable = false;  // set without sending
             for (int k = 0; k < 16; ++k)
                 rig.slider(k % 4, k / 4 + 1)->setValue(13), rig.box(k % 4, k / 4 + 1)->setText("13");
-            rig.st().cmd_enable = true;
+            rig.take_received();
             rig.silent << silent;
             QTest::mouseClick(rig.c<QPushButton>("cmd_pic_reset"), Qt::LeftButton);
             rig.platform.advance(5);
@@ -202,17 +201,17 @@ private slots:
         auto* h = rig.c<ScrollSlider>("hsr_bezel_h");
         auto* box = rig.c<QLineEdit>("txt_bezel_h");
         box->setText(" 12");
-        rig.st().bezel_max_query = true;
-        rig.reply("BEH120");  // a limit: the value and its box stay
-        QVERIFY(h->maximum() == 120 && rig.c<ScrollSlider>("hsr_bezel_v")->maximum() == 254);
-        QVERIFY(h->value() == 0 && box->text() == " 12" && !rig.st().bezel_max_query);
-        rig.reply("BEH050");
-        QVERIFY(h->value() == 50 && h->maximum() == 120 && box->text() == " 50");
-        rig.st().bezel_max_query = true;  // a limit below the value pulls the slider and its box down
-        rig.reply("BEH040");
-        QVERIFY(h->value() == 40 && h->maximum() == 40 && box->text() == " 40" && rig.st().cmd_enable);
-        rig.reply("BEH200");  // a value the device took is above an old limit: the limit gives way
-        QVERIFY(h->value() == 200 && h->maximum() == 200);
+        // A limit keeps the value and its box, unless it is below the value: then
+        // it pulls both down. A value above an old limit makes the limit give way.
+        for (const auto& [limit, reply, value, max, text] :
+             {std::tuple{true, "BEH120", 0, 120, " 12"}, {false, "BEH050", 50, 120, " 50"},
+              {true, "BEH040", 40, 40, " 40"}, {false, "BEH200", 200, 200, " 200"}}) {
+            rig.st().bezel_max_query = limit;
+            rig.reply(reply);
+            QVERIFY2(h->value() == value && h->maximum() == max && box->text() == text && !rig.st().bezel_max_query &&
+                         rig.st().cmd_enable, reply);
+        }
+        QCOMPARE(rig.c<ScrollSlider>("hsr_bezel_v")->maximum(), 254);
         for (int on : {1, 0}) {  // bezel correction off disables the sliders
             rig.reply("BEZ00" + QByteArray::number(on));
             QVERIFY(rig.c<QRadioButton>("opt_bezel_onoff", on)->isChecked() && h->isEnabled() == on);
