@@ -37,9 +37,7 @@ struct ReadOnly {
 struct Places {
     QTemporaryDir root;
     QString bin = root.filePath("bin"), share = root.filePath("share"), user = root.filePath("user");
-    Places() {
-        for (const QString& d : {bin, share, user}) QDir().mkpath(d);
-    }
+    Places() { for (const QString& d : {bin, share, user}) QDir().mkpath(d); }
     ProgramFiles files() const {
         ProgramFiles f(bin);
         f.data_dir = share, f.user_dir = user;
