@@ -115,29 +115,25 @@ private slots:
     void power_and_factory_reset() {
         Rig rig;
         auto* pwr = rig.c<ColorButton>("cmd_pwr");
-        rig.silent << "PWR001";
+        auto* fact = rig.c("cmd_fact_reset");
+        rig.silent << "PWR001" << "RST001";
         QTest::mouseClick(pwr, Qt::LeftButton);  // asks for on, then waits for the device to say so
         QVERIFY(!pwr->isEnabled());
         QCOMPARE(file_of(rig, "cmd_pwr") + ' ' + file_of(rig, "cmd_mute"), "power_none.bmp speaker_on.bmp");
-        rig.reply("PWR000");  // standby instead: the button must not lock itself out
-        QVERIFY(pwr->isEnabled() && standby_set_is(rig, false) && file_of(rig, "cmd_pwr") == "power_standby.bmp");
-        for (const char* name : {"cmd_refresh", "cmd_fact_reset", "opt_interface(0)", "opt_interface(1)"})
-            QVERIFY2(rig.c(name)->isEnabled(), name);  // usable in standby
-        rig.reply("PWR001");
-        QVERIFY(pwr->isEnabled() && standby_set_is(rig, true) && file_of(rig, "cmd_pwr") == "power_on.bmp");
-        // Factory reset stays disabled until any PWR reply, or its own answer,
-        // comes; with the link down nothing goes out and it stays usable.
-        rig.silent << "RST001";
-        auto* fact = rig.c("cmd_fact_reset");
+        // Any PWR reply makes the power button usable again (standby must not lock
+        // it out) and so the factory reset, which else waits for its own answer.
         for (const auto& [reply, on] : {std::pair{"PWR000", false}, {"PWR001", true}, {"PWR002", true},
                                         {"PWR00x", false}, {"RST001", false}}) {
             QTest::mouseClick(fact, Qt::LeftButton);
             QVERIFY(!fact->isEnabled());
             rig.reply(reply);
-            QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
+            QVERIFY2(fact->isEnabled() && pwr->isEnabled() && standby_set_is(rig, on) &&
+                         file_of(rig, "cmd_pwr") == (on ? "power_on.bmp" : "power_standby.bmp"), reply);
         }
+        for (const char* name : {"cmd_refresh", "opt_interface(0)", "opt_interface(1)"})
+            QVERIFY2(rig.c(name)->isEnabled(), name);  // usable in standby
         QCOMPARE(rig.take_received(), QStringList{"PWR001"} + QStringList(5, "RST001"));
-        rig.link().serial_closed();
+        rig.link().serial_closed();  // with the link down nothing goes out and it stays usable
         QTest::mouseClick(fact, Qt::LeftButton);
         QVERIFY(fact->isEnabled());
     }
