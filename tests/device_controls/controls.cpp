@@ -120,8 +120,9 @@ private slots:
         QTest::mouseClick(pwr, Qt::LeftButton);  // asks for on, then waits for the device to say so
         QVERIFY(!pwr->isEnabled());
         QCOMPARE(file_of(rig, "cmd_pwr") + ' ' + file_of(rig, "cmd_mute"), "power_none.bmp speaker_on.bmp");
-        // Any PWR reply makes the power button usable again (standby must not lock
-        // it out) and so the factory reset, which else waits for its own answer.
+        // Any PWR reply sets the power picture and the controls to what it reports,
+        // and makes the power button usable again (standby must not lock it out)
+        // and the factory reset, which else waits for its own answer.
         for (const auto& [reply, on] : {std::pair{"PWR000", false}, {"PWR001", true}, {"PWR002", true},
                                         {"PWR00x", false}, {"RST001", false}}) {
             QTest::mouseClick(fact, Qt::LeftButton);
