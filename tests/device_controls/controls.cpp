@@ -62,10 +62,8 @@ private slots:
             rig.both(mode);
             rig.reply(reported);
             auto* slider = rig.c<ScrollSlider>(slider_name);
-            auto* box = rig.c<QLineEdit>(box_name);
-            QVERIFY(slider->value() == 40 && box->text() == " 40");
             const bool moved = rig.while_busy([&, move = move] { move(slider); });
-            QVERIFY2(moved && slider->value() == 40 && box->text() == " 40", slider_name);
+            QVERIFY2(moved && slider->value() == 40 && rig.c<QLineEdit>(box_name)->text() == " 40", slider_name);
             QCOMPARE(rig.take_received(), (QStringList{"VER999", "VR2999"}));
             move(slider);  // with nothing waiting it goes out, rows folded into one number
             QCOMPARE(rig.take_received(), QStringList{sent});
@@ -77,10 +75,9 @@ private slots:
         for (const auto& [mode, silent, rows] : {std::tuple{1, "", 1}, {5, "", 4}, {5, "RST002", 0}}) {
             Rig rig(Device::On);
             rig.both("MOD00" + QByteArray::number(mode));
-            rig.st().cmd_enable = false;  // set without sending
             for (int k = 0; k < 16; ++k)
                 rig.slider(k % 4, k / 4 + 1)->setValue(13), rig.box(k % 4, k / 4 + 1)->setText("13");
-            rig.st().cmd_enable = true;
+            rig.take_received();
             rig.silent << silent;
             QTest::mouseClick(rig.c<QPushButton>("cmd_pic_reset"), Qt::LeftButton);
             rig.platform.advance(5);
@@ -98,51 +95,46 @@ private slots:
         rig.w().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&rig.w()));
         rig.reply("RES003"), rig.reply("BRI050");
-        for (const auto& [name, code] : {std::pair{"cbo_output", "RES"}, {"hsr_bri(1)", "BRI"}}) {
+        for (const auto& [name, code, value] :
+             {std::tuple{"cbo_output", "RES", "currentIndex"}, {"hsr_bri(1)", "BRI", "value"}}) {
             QWidget* w = rig.c(name);
-            const char* value = qobject_cast<QComboBox*>(w) ? "currentIndex" : "value";
             const QVariant before = w->property(value);
-            const auto notch = [w] {
+            for (bool focused : {false, true}) {
+                if (focused) w->setFocus(Qt::TabFocusReason);
                 const QPointF at(w->width() / 2.0, w->height() / 2.0);
                 QWheelEvent e(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
                 QSpontaneKeyEvent::setSpontaneous(&e);  // as from the mouse itself
                 qApp->notify(w, &e);
-            };
-            notch();
-            QVERIFY2(rig.take_received().isEmpty() && w->property(value) == before, name);
-            w->setFocus(Qt::TabFocusReason);
-            notch();
-            const QStringList sent = rig.take_received();
-            QVERIFY2(sent.size() == 1 && sent[0].startsWith(code) && w->property(value) != before, name);
+                const QStringList sent = rig.take_received();
+                QVERIFY2(focused ? sent.size() == 1 && sent[0].startsWith(code) && w->property(value) != before
+                                 : sent.isEmpty() && w->property(value) == before, name);
+            }
         }
     }
 
     void power_and_factory_reset() {
         Rig rig;
         auto* pwr = rig.c<ColorButton>("cmd_pwr");
-        rig.silent << "PWR001";
+        auto* fact = rig.c("cmd_fact_reset");
+        rig.silent << "PWR001" << "RST001";
         QTest::mouseClick(pwr, Qt::LeftButton);  // asks for on, then waits for the device to say so
         QVERIFY(!pwr->isEnabled());
         QCOMPARE(file_of(rig, "cmd_pwr") + ' ' + file_of(rig, "cmd_mute"), "power_none.bmp speaker_on.bmp");
-        rig.reply("PWR000");  // standby instead: the button must not lock itself out
-        QVERIFY(pwr->isEnabled() && standby_set_is(rig, false) && file_of(rig, "cmd_pwr") == "power_standby.bmp");
-        for (const char* name : {"cmd_refresh", "cmd_fact_reset", "opt_interface(0)", "opt_interface(1)"})
-            QVERIFY2(rig.c(name)->isEnabled(), name);  // usable in standby
-        rig.reply("PWR001");
-        QVERIFY(pwr->isEnabled() && standby_set_is(rig, true) && file_of(rig, "cmd_pwr") == "power_on.bmp");
-        // Factory reset stays disabled until any PWR reply, or its own answer,
-        // comes; with the link down nothing goes out and it stays usable.
-        rig.silent << "RST001";
-        auto* fact = rig.c("cmd_fact_reset");
+        // Any PWR reply sets the power picture and the controls to what it reports,
+        // and makes the power button usable again (standby must not lock it out)
+        // and the factory reset, which else waits for its own answer.
         for (const auto& [reply, on] : {std::pair{"PWR000", false}, {"PWR001", true}, {"PWR002", true},
                                         {"PWR00x", false}, {"RST001", false}}) {
             QTest::mouseClick(fact, Qt::LeftButton);
             QVERIFY(!fact->isEnabled());
             rig.reply(reply);
-            QVERIFY2(fact->isEnabled() && standby_set_is(rig, on), reply);
+            QVERIFY2(fact->isEnabled() && pwr->isEnabled() && standby_set_is(rig, on) &&
+                         file_of(rig, "cmd_pwr") == (on ? "power_on.bmp" : "power_standby.bmp"), reply);
         }
+        for (const char* name : {"cmd_refresh", "opt_interface(0)", "opt_interface(1)"})
+            QVERIFY2(rig.c(name)->isEnabled(), name);  // usable in standby
         QCOMPARE(rig.take_received(), QStringList{"PWR001"} + QStringList(5, "RST001"));
-        rig.link().serial_closed();
+        rig.link().serial_closed();  // with the link down nothing goes out and it stays usable
         QTest::mouseClick(fact, Qt::LeftButton);
         QVERIFY(fact->isEnabled());
     }
@@ -173,10 +165,21 @@ private slots:
         }
     }
 
-    void toggles_ask_for_the_opposite() {
+    void audio_options_and_toggles() {
+        Rig rig(Device::On);
+        QStringList expected;  // the reports below send nothing back
+        for (const auto& [group, code, first, last] : {std::tuple{"opt_audio", "AUE", 0, 4}, {"opt_da", "AUA", 1, 2},
+                                                       {"opt_db", "AUB", 1, 2}, {"opt_quad", "AUQ", 1, 4}}) {
+            for (int i = first; i <= last; ++i) {
+                QTest::mouseClick(rig.c<QRadioButton>(group, i), Qt::LeftButton);
+                expected << code + Link::Pad3(i);
+            }
+            rig.reply(code + Link::Pad3(first).toLatin1());  // reported from the device's front panel
+            QVERIFY(rig.c<QRadioButton>(group, first)->isChecked());
+        }
+        QCOMPARE(rig.take_received(), expected);
         // Lock and mute: a click asks for the opposite of what the device reported,
         // cmd_enable or not; the picture follows the report, never the click.
-        Rig rig(Device::On);
         for (const auto& [button, code, on, off] : {std::tuple{"cmd_lock", "LCK", "lock.bmp", "unlock.bmp"},
                                                     {"cmd_mute", "AUD", "speaker_on.bmp", "speaker_off.bmp"}}) {
             rig.silent = QStringList{code + QString("001"), code + QString("000")};
@@ -190,37 +193,22 @@ private slots:
         }
     }
 
-    void audio_options() {
-        Rig rig(Device::On);
-        QStringList expected;  // the reports below send nothing back
-        for (const auto& [group, code, first, last] : {std::tuple{"opt_audio", "AUE", 0, 4}, {"opt_da", "AUA", 1, 2},
-                                                       {"opt_db", "AUB", 1, 2}, {"opt_quad", "AUQ", 1, 4}}) {
-            for (int i = first; i <= last; ++i) {
-                QTest::mouseClick(rig.c<QRadioButton>(group, i), Qt::LeftButton);
-                expected << code + Link::Pad3(i);
-            }
-            rig.reply(code + Link::Pad3(first).toLatin1());  // reported from the device's front panel
-            QVERIFY(rig.c<QRadioButton>(group, first)->isChecked());
-        }
-        QCOMPARE(rig.take_received(), expected);
-    }
-
     void bezel() {
         Rig rig(Device::On);
         auto* h = rig.c<ScrollSlider>("hsr_bezel_h");
         auto* box = rig.c<QLineEdit>("txt_bezel_h");
         box->setText(" 12");
-        rig.st().bezel_max_query = true;
-        rig.reply("BEH120");  // a limit: the value and its box stay
-        QVERIFY(h->maximum() == 120 && rig.c<ScrollSlider>("hsr_bezel_v")->maximum() == 254);
-        QVERIFY(h->value() == 0 && box->text() == " 12" && !rig.st().bezel_max_query);
-        rig.reply("BEH050");
-        QVERIFY(h->value() == 50 && h->maximum() == 120 && box->text() == " 50");
-        rig.st().bezel_max_query = true;  // a limit below the value pulls the slider and its box down
-        rig.reply("BEH040");
-        QVERIFY(h->value() == 40 && h->maximum() == 40 && box->text() == " 40" && rig.st().cmd_enable);
-        rig.reply("BEH200");  // a value the device took is above an old limit: the limit gives way
-        QVERIFY(h->value() == 200 && h->maximum() == 200);
+        // A limit keeps the value and its box, unless it is below the value: then
+        // it pulls both down. A value above an old limit makes the limit give way.
+        for (const auto& [limit, reply, value, max, text] :
+             {std::tuple{true, "BEH120", 0, 120, " 12"}, {false, "BEH050", 50, 120, " 50"},
+              {true, "BEH040", 40, 40, " 40"}, {false, "BEH200", 200, 200, " 200"}}) {
+            rig.st().bezel_max_query = limit;
+            rig.reply(reply);
+            QVERIFY2(h->value() == value && h->maximum() == max && box->text() == text && !rig.st().bezel_max_query &&
+                         rig.st().cmd_enable, reply);
+        }
+        QCOMPARE(rig.c<ScrollSlider>("hsr_bezel_v")->maximum(), 254);
         for (int on : {1, 0}) {  // bezel correction off disables the sliders
             rig.reply("BEZ00" + QByteArray::number(on));
             QVERIFY(rig.c<QRadioButton>("opt_bezel_onoff", on)->isChecked() && h->isEnabled() == on);
@@ -230,7 +218,7 @@ private slots:
 
     void full_refresh_data() {
         QTest::addColumn<Refresh>("c");
-        const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + map_queries();
+        const QStringList quad = kHead + QStringList{"OUT999", "INP999", "ASP999"} + kMapQueries;
         const QStringList wall = kHead + QStringList{"INP999", "ASP999", "OUT001", "INP999"};  // the wall only
         const QStringList matrix = quad + picture_queries(1), pic = picture_queries(5);
         QTest::newRow("Quad, compact view") << Refresh{"MOD005", false, "", quad};
@@ -265,9 +253,8 @@ private slots:
         for (const char* r : {"BRI150", "BRI800", "SAT999", "AUA000", "AUB003", "AUQ005", "AUE009", "BEZ007",
                               "BEH300", "CAL000", "CAL005", "SAV009", "MOD000", "MOD006", "MOD00x", "OUT000",
                               "OUT009", "INP005", "INP00?", "Matrix BRI150"}) {
-            const bool matrix = QByteArray(r).startsWith("Matrix");
             Rig rig(Device::On);
-            rig.both(matrix ? "MOD001" : "MOD005");
+            rig.both(QByteArray(r).startsWith("Matrix") ? "MOD001" : "MOD005");
             for (const char* before : {"OUT002", "INP004", "AUQ003", "AUE002", "AUA002", "BEZ001", "CAL002", "SAV003",
                                        "BRI260"})
                 rig.reply(before);

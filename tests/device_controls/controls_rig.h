@@ -68,9 +68,8 @@ struct Rig : PanelRig {
     QStringList silent;  // commands the device leaves unanswered
 };
 
-inline QStringList map_queries() {
-    return {"OUT001", "INP999", "OUT002", "INP999", "OUT003", "INP999", "OUT004", "INP999"};
-}
+// The routing map read.
+inline const QStringList kMapQueries{"OUT001", "INP999", "OUT002", "INP999", "OUT003", "INP999", "OUT004", "INP999"};
 // The picture refresh: one row in Matrix (cur_mode 1), four otherwise.
 inline QStringList picture_queries(int cur_mode) {
     QStringList out;

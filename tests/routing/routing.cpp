@@ -40,12 +40,8 @@ QStringList columns(Rig& r) {
 // A user's pick: the list moves, then raises its event.
 void pick(QComboBox* list, int k) { list->setCurrentIndex(k), emit list->activated(k); }
 
-struct Layout {
-    const char* name;
-    int digit, cur_mode, dual_kind;
-    const char *outs, *pics, *enabled, *shown, *options;  // frames enabled (device on) and shown
-    bool pip;
-};
+// A display mode's layout; `enabled` and `shown` name the frames enabled (device on) and shown.
+struct Layout { const char* name; int digit, cur_mode, dual_kind; const char *outs, *pics, *enabled, *shown, *options; bool pip; };
 // clang-format off
 const Layout kLayouts[] = {
     {"Matrix",   1, 1, 2, "A|B|C|D",     "ALL|||",                  "",              "dual_a dual_b", "kept|kept",  false},
@@ -55,27 +51,20 @@ const Layout kLayouts[] = {
     {"Quad",     5, 5, 2, "Q1|Q2|Q3|Q4", "Q1|Q2|Q3|Q4",             "quad",          "quad",          "kept|kept",  false}};
 // clang-format on
 
-// A button of an array clicked, the link up (the answer comes late) or down (none comes), what goes out.
-struct Click { QString array; int index; bool link_up; QStringList sent; };
-
 }  // namespace
-Q_DECLARE_METATYPE(Click)
 
 class RoutingTest : public QObject {
     Q_OBJECT
 private slots:
     void layout_table_data() {
-        QTest::addColumn<int>("k");
-        QTest::addColumn<bool>("standby");
-        for (int k = 0; k < 5; ++k)
-            for (bool standby : {false, true})
-                QTest::addRow("%s%s", kLayouts[k].name, standby ? ", standby" : "") << k << standby;
+        QTest::addColumn<int>("k");  // each layout, odd rows in standby
+        for (int k = 0; k < 10; ++k) QTest::addRow("%s%s", kLayouts[k / 2].name, k % 2 ? ", standby" : "") << k;
     }
 
     void layout_table() {
         QFETCH(int, k);
-        QFETCH(bool, standby);
-        const Layout& c = kLayouts[k];
+        const Layout& c = kLayouts[k / 2];
+        const bool standby = k % 2;
         Rig rig(Device::On);
         // Matrix after Dual PiP, a routed cell, output B selected, and boxes to lose.
         for (const char* r : {"MOD004", "MOD001", "OUT002", "INP003"}) rig.reply(r);
@@ -110,45 +99,41 @@ private slots:
         QVERIFY(rig.take_received().isEmpty());
     }
 
-    void settle_wait_data() {
-        QTest::addColumn<Click>("c");
-        const QStringList mode5 = QStringList{"MOD005"} + map_queries() + picture_queries(5) + QStringList{"ASP999"};
-        QTest::newRow("mode click answered late") << Click{"cmd_mode", 5, true, mode5};
-        QTest::newRow("recall answered late") << Click{"cmd_recall", 2, true, QStringList{"CAL002"} + map_queries()};
-        QTest::newRow("save answered late: no map read") << Click{"cmd_save", 3, true, {"SAV003"}};
-        QTest::newRow("mode click, link down") << Click{"cmd_mode", 3, false, {}};
-        QTest::newRow("recall, link down") << Click{"cmd_recall", 1, false, {}};
-    }
-
     void settle_wait() {
-        QFETCH(Click, c);
-        Rig rig(Device::On);
-        const int count = c.array == "cmd_mode" ? 5 : 4;
-        if (c.link_up)
-            rig.device.answer(c.sent[0], c.sent[0].toLatin1() + '\r', 2500);  // far beyond tx_cmd's wait
-        else
-            rig.link().serial_closed();
-        const qint64 start = rig.platform.now;
-        qint64 last_pump = 0, disabled_until = 0;
-        bool answered_while_settling = false;
-        const auto device_step = rig.platform.on_pump;
-        rig.platform.on_pump = [&] {
-            device_step();
-            last_pump = rig.platform.now;
-            if (rig.row_is(c.array, 1, count, false)) disabled_until = last_pump;
-            if (!answered_while_settling && rig.highlighted(c.array, count) == c.index)  // the answer is shown
-                answered_while_settling = !rig.link().awaiting_reply();
-        };
-        QTest::mouseClick(rig.c<ColorButton>(c.array, c.index), Qt::LeftButton);
-        QCOMPARE(rig.take_received(), c.sent);
-        QCOMPARE(disabled_until, last_pump);  // the buttons stay disabled until the click is done
-        QVERIFY(rig.row_is(c.array, 1, count, true));
-        if (c.link_up) {
-            QVERIFY(answered_while_settling && rig.platform.now - start < 5000);  // the wait ended with the answer
-            QCOMPARE(rig.highlighted("cmd_out", 4), c.sent.size() > 1 ? 4 : 0);  // where the map read ended
-        } else {
-            QCOMPARE(rig.platform.message_texts(), QStringList{"RS232 port is disconnected !"});
-            QVERIFY(last_pump - start >= 5000);  // the whole settle wait, in fake time
+        // A button of an array clicked, the link up (the answer comes late) or down (none comes), what goes out.
+        const QStringList mode5 = QStringList{"MOD005"} + kMapQueries + picture_queries(5) + QStringList{"ASP999"};
+        const struct { QString array; int index; bool link_up; QStringList sent; } clicks[] = {
+            {"cmd_mode", 5, true, mode5}, {"cmd_recall", 2, true, QStringList{"CAL002"} + kMapQueries},
+            {"cmd_save", 3, true, {"SAV003"}},  // no map read
+            {"cmd_mode", 3, false, {}}, {"cmd_recall", 1, false, {}}};
+        for (const auto& c : clicks) {
+            Rig rig(Device::On);
+            const int count = c.array == "cmd_mode" ? 5 : 4;
+            if (c.link_up)
+                rig.device.answer(c.sent[0], c.sent[0].toLatin1() + '\r', 2500);  // far beyond tx_cmd's wait
+            else
+                rig.link().serial_closed();
+            const qint64 start = rig.platform.now;
+            qint64 disabled_until = 0;
+            bool answered_while_settling = false;
+            const auto device_step = rig.platform.on_pump;
+            rig.platform.on_pump = [&] {
+                device_step();
+                if (rig.row_is(c.array, 1, count, false)) disabled_until = rig.platform.now;
+                if (!answered_while_settling && rig.highlighted(c.array, count) == c.index)  // the answer is shown
+                    answered_while_settling = !rig.link().awaiting_reply();
+            };
+            QTest::mouseClick(rig.c<ColorButton>(c.array, c.index), Qt::LeftButton);
+            QCOMPARE(rig.take_received(), c.sent);
+            QCOMPARE(disabled_until, rig.platform.now);  // the buttons stay disabled until the click is done
+            QVERIFY(rig.row_is(c.array, 1, count, true));
+            if (c.link_up) {
+                QVERIFY(answered_while_settling && rig.platform.now - start < 5000);  // the wait ended with the answer
+                QCOMPARE(rig.highlighted("cmd_out", 4), c.sent.size() > 1 ? 4 : 0);  // where the map read ended
+            } else {
+                QCOMPARE(rig.platform.message_texts(), QStringList{"RS232 port is disconnected !"});
+                QVERIFY(rig.platform.now - start >= 5000);  // the whole settle wait, in fake time
+            }
         }
     }
 
@@ -157,7 +142,7 @@ private slots:
         for (const char* cmd : {"OUT001", "INP002", "OUT002", "INP001", "OUT003", "INP004", "OUT004", "INP003"})
             rig.model.execute(cmd);  // A from 2, B from 1, C from 4, D from 3
         rig.p().modes->cmd_mode_Click(1);
-        QCOMPARE(rig.take_received().mid(0, 9), QStringList{"MOD001"} + map_queries());
+        QCOMPARE(rig.take_received().mid(0, 9), QStringList{"MOD001"} + kMapQueries);
         QCOMPARE(columns(rig),
                  (QStringList{"._- G2- ._- ._-", "G1- ._- ._- ._-", "._- ._- ._- G4-", ".1# .2# G3# .4#"}));
         QTest::mouseClick(rig.p().map->cell_label(1, 2), Qt::LeftButton);  // a visible number outside D
@@ -171,8 +156,8 @@ private slots:
                  (QStringList{"._- G2- ._- ._-", "G1# .2# .3# .4#", "._- ._- ._- G4-", "G1- ._- ._- ._-"}));
 
         // TV Wall: output 1 only, and every INP reply paints column a.
-        rig.model.execute("MOD003");
-        rig.model.execute("INP003");
+        for (const char* cmd : {"MOD003", "INP003"})
+            rig.model.execute(cmd);
         rig.p().modes->cmd_mode_Click(3);
         QCOMPARE(rig.take_received(),
                  (QStringList{"MOD003", "OUT001", "INP999"} + picture_queries(3) + QStringList{"ASP999"}));
@@ -185,8 +170,8 @@ private slots:
         rig.reply("INP001");
         QCOMPARE(columns(rig), (QStringList{"G1# .2# .3# .4#", grey, grey, grey}));
         // A preset recalled in TV Wall re-reads the wall as the mode click does.
-        rig.model.execute("SAV002");
-        rig.model.execute("INP002");
+        for (const char* cmd : {"SAV002", "INP002"})
+            rig.model.execute(cmd);
         QTest::mouseClick(rig.c<ColorButton>("cmd_recall", 2), Qt::LeftButton);
         QCOMPARE(rig.take_received(), (QStringList{"CAL002", "OUT001", "INP999"}));
         QCOMPARE(columns(rig), (QStringList{".1# .2# G3# .4#", grey, grey, grey}));
@@ -207,17 +192,16 @@ private slots:
         for (const char* mode : {"MOD002", "MOD003", "MOD004", "MOD005"})
             for (int k : {4, 5}) {
                 rig.both(mode);
-                rig.platform.messages.clear();
                 pick(out, k);
-                QCOMPARE(rig.take_received(), QStringList{"RES999"});
-                QCOMPARE(rig.platform.messages, (QList<QPair<QString, MsgIcon>>{
-                             {"1080i50/60 are not supported for Dual PoP, TV Wall, Dual PiP, Quad", MsgIcon::Exclamation}}));
                 QVERIFY(index_at_message == 2 && rig.st().cmd_enable && rig.row_is("cmd_mode", 1, 5, true));
             }
+        QCOMPARE(rig.platform.messages, (QList<QPair<QString, MsgIcon>>(8, {
+                     "1080i50/60 are not supported for Dual PoP, TV Wall, Dual PiP, Quad", MsgIcon::Exclamation})));
         pick(out, 6);  // progressive entries go out as in Matrix, without a lock
         for (int k = 0; k <= 4; ++k)
             pick(rig.c<QComboBox>("cbo_aspect"), k);
-        QCOMPARE(rig.take_received(), (QStringList{"RES007", "ASP000", "ASP001", "ASP002", "ASP003", "ASP004"}));
+        QCOMPARE(rig.take_received(),
+                 (QStringList(8, "RES999") + QStringList{"RES007", "ASP000", "ASP001", "ASP002", "ASP003", "ASP004"}));
 
         // Replies select without sending; a number naming no entry clears the selection.
         const std::pair<const char*, int> replies[] = {{"RES001", 0},  {"RES114", 13}, {"RES005", 4},

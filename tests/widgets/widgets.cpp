@@ -10,10 +10,9 @@
 
 using namespace tavrin;
 using namespace pictures;
-using tavrin::testing::red;
+using namespace tavrin::testing;
 
 namespace {
-int count(const QImage& img, bool (*pick)(QColor)) { return tavrin::testing::count_pixels(img, pick); }
 bool green(QColor c) { return c.green() > 120 && c.red() < 80 && c.blue() < 80; }
 bool coloured(QColor c) { return qMax(qAbs(c.red() - c.green()), qAbs(c.green() - c.blue())) > 24; }
 }  // namespace
@@ -47,10 +46,10 @@ private slots:
 
     void state_pictures_in_their_colours() {
         // Power grey while unknown, green when on, red in standby; the muted speaker crossed out in red.
-        QVERIFY(count(power_none(), coloured) == 0);
-        QVERIFY(count(power_on(), green) > 20 && count(power_on(), red) == 0);
-        QVERIFY(count(power_standby(), red) > 20 && count(power_standby(), green) == 0);
-        QVERIFY(count(speaker_off(), red) > 20 && count(speaker_on(), red) == 0 && lock() != unlock());
+        QVERIFY(count_pixels(power_none(), coloured) == 0);
+        QVERIFY(count_pixels(power_on(), green) > 20 && count_pixels(power_on(), red) == 0);
+        QVERIFY(count_pixels(power_standby(), red) > 20 && count_pixels(power_standby(), green) == 0);
+        QVERIFY(count_pixels(speaker_off(), red) > 20 && count_pixels(speaker_on(), red) == 0 && lock() != unlock());
     }
 };
 
