@@ -8,10 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The fonts are the faces the captions were fitted to (see README); dpkg-dev
-# and file let cpack work out the Debian package's dependencies.
+# and file let cpack work out the Debian package's dependencies; the file
+# tests make files unwritable even for root with chattr (e2fsprogs).
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
           libgl-dev ccache xvfb xauth fonts-dejavu-core fonts-liberation2
-          fonts-wqy-microhei dpkg-dev file)
+          fonts-wqy-microhei dpkg-dev file e2fsprogs)
 # test.sh --sanitize adds clang here (its fuzz targets need libFuzzer).
 read -r -a extra <<< "${SETUP_EXTRA_PACKAGES:-}"
 PACKAGES+=("${extra[@]}")
