@@ -40,8 +40,12 @@ QStringList columns(Rig& r) {
 // A user's pick: the list moves, then raises its event.
 void pick(QComboBox* list, int k) { list->setCurrentIndex(k), emit list->activated(k); }
 
-// A display mode's layout; `enabled` and `shown` name the frames enabled (device on) and shown.
-struct Layout { const char* name; int digit, cur_mode, dual_kind; const char *outs, *pics, *enabled, *shown, *options; bool pip; };
+struct Layout {
+    const char* name;
+    int digit, cur_mode, dual_kind;
+    const char *outs, *pics, *enabled, *shown, *options;  // frames enabled (device on) and shown
+    bool pip;
+};
 // clang-format off
 const Layout kLayouts[] = {
     {"Matrix",   1, 1, 2, "A|B|C|D",     "ALL|||",                  "",              "dual_a dual_b", "kept|kept",  false},
