@@ -150,24 +150,22 @@ private slots:
     }
 
     void controls_send_only_while_commands_are_enabled() {
-        const std::tuple<int, void (*)(Panel&), const char*> rows[] = {
-            {hdcp, [](Panel& p) { click(p.hdcp->window()->opt_hdcp_in(4, 1)); }, "HPI041"},
-            {hdcp, [](Panel& p) { click(p.hdcp->window()->opt_hdcp_out(2, 1)); }, "HPO021"},
-            {labels, [](Panel& p) { click(p.labels->window()->opt_on_off(1)); }, "LAB001"},
-            {pip, [](Panel& p) { click(p.pip->window()->cmd_b_pos[3]); }, "PPO023"},
-            {pip, [](Panel& p) { QTest::keyClick(p.pip->window()->size_list(2), Qt::Key_End); }, "PSZ023"},
-            {pip, [](Panel& p) { click(p.pip->window()->cmd_b_swap); }, "PSW002"},
-        };
-        for (const auto& [win, act, sent] : rows) {
-            WinRig rig;
-            rig.toggle(win);
-            rig.take_received();
-            act(rig.p());
-            QCOMPARE(rig.take_received(), QStringList{sent});
-            rig.st().cmd_enable = false;
-            act(rig.p());
-            QVERIFY(rig.take_received().isEmpty());
-        }
+        WinRig rig;
+        for (int win : {hdcp, labels, pip}) rig.toggle(win);
+        FrmHdcp* h = rig.p().hdcp->window();
+        FrmPip* f = rig.p().pip->window();
+        const std::pair<QWidget*, const char*> rows[] = {
+            {h->opt_hdcp_in(4, 1), "HPI041"}, {h->opt_hdcp_out(2, 1), "HPO021"},
+            {rig.p().labels->window()->opt_on_off(1), "LAB001"}, {f->cmd_b_pos[3], "PPO023"},
+            {f->size_list(2), "PSZ023"}, {f->cmd_b_swap, "PSW002"}};
+        for (const auto& [control, sent] : rows)
+            for (bool enabled : {true, false}) {
+                rig.take_received();
+                rig.st().cmd_enable = enabled;
+                if (auto* list = qobject_cast<QComboBox*>(control)) QTest::keyClick(list, Qt::Key_End);
+                else click(control);
+                QCOMPARE(rig.take_received(), enabled ? QStringList{sent} : QStringList());
+            }
     }
 
     void key_map() {
