@@ -69,7 +69,7 @@ QString shown(const QString& log) { return QString(log).replace(QLatin1Char('\r'
 class LayoutTest : public QObject {
     Q_OBJECT
 private slots:
-    void sample_controls() {
+    void controls_as_built() {
         // Name, kind, container, x y width height, caption; after '|' the font where it was chosen.
         const char* const rows[] = {
             "cmd_refresh ColorButton frm_main 4 4 73 27 Refresh|Arial 9",
@@ -102,10 +102,7 @@ private slots:
                                 caption_of(c) + (row.contains('|') ? font : QString());
             QCOMPARE(got, row);
         }
-    }
-
-    void every_control() {
-        FrmMain w(QStringLiteral("/nowhere"));
+        // Every control: hidden, disabled, inside its container, not over another.
         const QString hidden = "cmd_keypad sha_pip lab_pip sha_lab_in lab_lab_input fra_quad cmd_conn cmd_disconn "
                                "cbo_com cmd_conn_eth cmd_disconn_eth lab_ip txt_ip lab_eth_state";
         // The standby set, Get IP (until RS-232 is chosen) and Disconnect of Ethernet.
