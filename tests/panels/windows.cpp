@@ -147,8 +147,8 @@ private slots:
         }
     }
 
-    void controls_send_only_while_commands_are_enabled() {
-        WinRig rig;
+    void what_the_controls_send() {
+        WinRig rig(true);  // unanswered: a label box keeps what was sent
         for (int win : {hdcp, labels, pip}) rig.toggle(win);
         FrmHdcp* h = rig.p().hdcp->window();
         FrmPip* f = rig.p().pip->window();
@@ -156,6 +156,7 @@ private slots:
             {h->opt_hdcp_in(4, 1), "HPI041"}, {h->opt_hdcp_out(2, 1), "HPO021"},
             {rig.p().labels->window()->opt_on_off(1), "LAB001"}, {f->cmd_b_pos[3], "PPO023"},
             {f->size_list(2), "PSZ023"}, {f->cmd_b_swap, "PSW002"}};
+        // The buttons and lists only while commands are enabled.
         for (const auto& [control, sent] : rows)
             for (bool enabled : {true, false}) {
                 rig.take_received();
@@ -164,6 +165,25 @@ private slots:
                 else click(control);
                 QCOMPARE(rig.take_received(), enabled ? QStringList{sent} : QStringList());
             }
+        // Enter sends a label box byte for byte, and does not consult cmd_enable.
+        rig.st().cmd_enable = false;
+        const std::tuple<int, const char*, QByteArray, const char*> typed_rows[] = {
+            {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
+            {4, " A  label ", "LAI4 A  label \r\r", " A  label "},
+            // Twelve characters are all the device keeps: the box takes no more.
+            {4, "Studio B left wall", "LAI4Studio B lef\r\r", "Studio B lef"},
+            // A CR or LF would end the command and start a second one.
+            {3, "AB\rMOD001", "LAI3ABMOD001\r\r", "ABMOD001"}, {3, "x\r\ny\tz", "LAI3xyz\r\r", "xyz"},
+            {1, "a\x7f" "b\u0085c", "LAI1abc\r\r", "abc"}, {2, "Caf\u00e9", "LAI2Caf\xe9\r\r", "Caf\u00e9"},
+            {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
+        for (const auto& [box, typed, wire, after] : typed_rows) {
+            QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
+            rig.serial.writes.clear();
+            edit->setText(QString::fromUtf8(typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(rig.serial.writes.join(), wire);
+            QCOMPARE(edit->text(), QString::fromUtf8(after));
+        }
     }
 
     void key_map() {
@@ -241,29 +261,6 @@ private slots:
                                          {Qt::Key_3, "MOD003"}}) {
             QTest::keyClick(rig.window(keypad), key);
             QCOMPARE(rig.take_received().value(0), QString(first));
-        }
-    }
-
-    void enter_sends_the_label_byte_for_byte() {
-        WinRig rig(true);  // unanswered: the box keeps what was sent
-        rig.toggle(labels);
-        rig.st().cmd_enable = false;  // Enter does not consult it
-        const std::tuple<int, const char*, QByteArray, const char*> rows[] = {
-            {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
-            {4, " A  label ", "LAI4 A  label \r\r", " A  label "},
-            // Twelve characters are all the device keeps: the box takes no more.
-            {4, "Studio B left wall", "LAI4Studio B lef\r\r", "Studio B lef"},
-            // A CR or LF would end the command and start a second one.
-            {3, "AB\rMOD001", "LAI3ABMOD001\r\r", "ABMOD001"}, {3, "x\r\ny\tz", "LAI3xyz\r\r", "xyz"},
-            {1, "a\x7f" "b\u0085c", "LAI1abc\r\r", "abc"}, {2, "Caf\u00e9", "LAI2Caf\xe9\r\r", "Caf\u00e9"},
-            {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
-        for (const auto& [box, typed, wire, after] : rows) {
-            QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
-            rig.serial.writes.clear();
-            edit->setText(QString::fromUtf8(typed));
-            QTest::keyClick(edit, Qt::Key_Return);
-            QCOMPARE(rig.serial.writes.join(), wire);
-            QCOMPARE(edit->text(), QString::fromUtf8(after));
         }
     }
 };
