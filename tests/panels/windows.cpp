@@ -148,7 +148,7 @@ private slots:
     }
 
     void what_the_controls_send() {
-        WinRig rig(true);  // unanswered: a label box keeps what was sent
+        WinRig rig;
         for (int win : {hdcp, labels, pip}) rig.toggle(win);
         FrmHdcp* h = rig.p().hdcp->window();
         FrmPip* f = rig.p().pip->window();
@@ -167,6 +167,7 @@ private slots:
             }
         // Enter sends a label box byte for byte, and does not consult cmd_enable.
         rig.st().cmd_enable = false;
+        rig.device.responder = nullptr;  // unanswered: the box keeps what was sent
         const std::tuple<int, const char*, QByteArray, const char*> typed_rows[] = {
             {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
             {4, " A  label ", "LAI4 A  label \r\r", " A  label "},
