@@ -15,18 +15,6 @@ namespace {
 const QByteArray settings_in = "1\n12\n #TRUE#\n\"  panel.host:2323\"\n";
 const QByteArray settings_out = "1\r\n1\r\n#TRUE#\r\n\"panel.host:2323\"\r\n";
 
-// The handlers are in place once /proc shows the three signals caught.
-bool wait_until_ready(QProcess& p) {
-    const quint64 want = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
-    const QRegularExpression caught(QStringLiteral("SigCgt:\\s*([0-9a-f]+)"));
-    for (QDeadlineTimer bound(30000); !bound.hasExpired() && p.state() == QProcess::Running; p.waitForFinished(10)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
-        const QString mask = status.open(QIODevice::ReadOnly) ? caught.match(status.readAll()).captured(1) : QString();
-        if ((mask.toULongLong(nullptr, 16) & want) == want) return true;
-    }
-    return false;
-}
-
 // The installed panel started with settings it will rewrite, its environment
 // with the NAME=value settings given (the platform among them).
 void start_panel(QProcess& panel, const QString& prefix, const QStringList& settings) {
@@ -36,7 +24,12 @@ void start_panel(QProcess& panel, const QString& prefix, const QStringList& sett
     panel.setProcessEnvironment(env);
     panel.start(prefix + "/bin/tavrin4x", {});
     QVERIFY(panel.waitForStarted(10000));
-    QVERIFY(wait_until_ready(panel));
+    // The handlers are in place once /proc shows the three signals caught.
+    const quint64 want = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
+    const QRegularExpression caught(QStringLiteral("SigCgt:\\s*([0-9a-f]+)"));
+    const QString status = QStringLiteral("/proc/%1/status").arg(panel.processId());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (caught.match(tavrin::testing::bytes_of(status)).captured(1).toULongLong(nullptr, 16) & want) == want, 30000);
 }
 
 }  // namespace
