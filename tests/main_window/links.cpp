@@ -157,10 +157,8 @@ private slots:
             for (int i = 0; i < c.answers.size(); ++i)
                 r.device.answer_in_pieces(queries[i], {c.answers[i].left(c.split), c.answers[i].mid(c.split)}, 60, 4);
             click(r, "cmd_get_ip");
-            QStringList boxes;
-            for (const char* box : {"txt_get_ip", "txt_get_mask", "txt_get_gate"})
-                boxes << qobject_cast<QLineEdit*>(ctl(r, box))->text();
-            QCOMPARE(boxes.join(' '), c.boxes);
+            const auto text = [&r](const char* box) { return qobject_cast<QLineEdit*>(ctl(r, box))->text(); };
+            QCOMPARE(QStringList({text("txt_get_ip"), text("txt_get_mask"), text("txt_get_gate")}).join(' '), c.boxes);
             QCOMPARE(r.take_received(), queries.mid(0, c.sent));
             QCOMPARE(look(r, "cmd_get_ip") + QString::number(r.link().ip_query_step()), QStringLiteral("on#c0c0c0254"));
             QVERIFY(!r.link().log_text().contains('>'));  // the queries themselves are not logged
