@@ -9,7 +9,7 @@
 #include "widgets/pictures.h"
 
 #include <QPlainTextEdit>
-#include <QTest>
+#include <QtTest>
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -197,11 +197,10 @@ private slots:
         rig.w().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
         QVERIFY(box->visibleRegion().isEmpty());  // below the edge in the advanced view
-        int changes = 0;
-        connect(box->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
+        QSignalSpy changes(box->document(), &QTextDocument::contentsChanged);
         for (int i = 0; i < 45; ++i) rig.link().tx_cmd(QStringLiteral("MNU001"));  // past the clear at 80
         rig.platform.advance(5);
-        QCOMPARE(changes, 0);
+        QCOMPARE(changes.count(), 0);
         QVERIFY(rig.link().log_lines() < 80);  // cleared on the way
 
         // Stretched down to the log: it shows what was logged meanwhile, and
