@@ -41,7 +41,8 @@ private slots:
         QVERIFY(prefix_.isValid());
         QProcess install;
         install.start(QStringLiteral(CMAKE_EXE), {"--install", BUILD_DIR, "--prefix", prefix_.path()});
-        QVERIFY2(install.waitForFinished(120000) && install.exitCode() == 0, install.readAllStandardError().constData());
+        QVERIFY2(install.waitForFinished(120000) && install.exitCode() == 0,
+                 install.readAllStandardError().constData());
         // The programs and their data files show in the runs below (a panel
         // that misses any says so); the menu entry and its icons only here.
         for (const char* file : {"share/applications/tavrin4x.desktop", "share/icons/hicolor/16x16/apps/tavrin4x.png",
@@ -89,7 +90,7 @@ private slots:
             QProcess xvfb, panel;
             QStringList settings = {"QT_QPA_PLATFORM=offscreen"};
             if (c.signals_sent.isEmpty()) {
-                xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+                xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
                 if (!xvfb.waitForStarted(10000)) QSKIP("Xvfb is not installed");
                 QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);  // the number of its display
                 // Losing the display ends the program with exit() from deep inside its

@@ -47,8 +47,8 @@ const std::pair<const char*, const char*> stacked[] = {
 };
 bool may_stack(const QString& a, const QString& b) {
     // A label or value box on the shape or slider of the same name.
-    if (a.mid(4) == b.mid(4) && QStringList{"lab_sha_", "sha_lab_", "txt_hsr_", "hsr_txt_"}.contains(a.left(4) + b.left(4)))
-        return true;
+    const QString pair = a.left(4) + b.left(4);
+    if (a.mid(4) == b.mid(4) && QStringList{"lab_sha_", "sha_lab_", "txt_hsr_", "hsr_txt_"}.contains(pair)) return true;
     for (const auto& [one, other] : stacked) {
         const QStringList x = QString(one).split(' '), y = QString(other).split(' ');
         if ((x.contains(a) && y.contains(b)) || (x.contains(b) && y.contains(a))) return true;

@@ -65,7 +65,8 @@ private slots:
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM4: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
         QCOMPARE(r.platform.messages,
                  (QList<QPair<QString, MsgIcon>>{
-                     {"COM1: Connection lost !\n/dev/ttyUSB0 hung up.\nPress Connect when it is back.", MsgIcon::Critical},
+                     {"COM1: Connection lost !\n/dev/ttyUSB0 hung up.\nPress Connect when it is back.",
+                      MsgIcon::Critical},
                      {"COM4: Fail !\nPort busy: /dev/ttyUSB3. Another program has it open.", MsgIcon::None}}));
         r.st().cmd_enable = false;  // as during start-up: the list alone opens nothing
         pick_port(r, 2);
