@@ -224,16 +224,15 @@ private slots:
         rig.w().control(QStringLiteral("fra_btn"))->setEnabled(false);  // keys act in standby too
         rig.st().cur_output = 3;                                         // inputs go to output C
         rig.toggle(keypad);
-        // 1080i chosen in Matrix locks modes 2-5 for the keys as for the buttons,
-        // until Matrix is chosen again.
-        rig.both("MOD001");
+        rig.both("MOD001");  // Matrix, then 1080i chosen
         auto* reso = rig.w().ctl<QComboBox>(QStringLiteral("cbo_output"));
         reso->setCurrentIndex(4), emit reso->activated(4);
         QCOMPARE(rig.take_received(), QStringList({"RES005"}));
         const std::tuple<int, Qt::KeyboardModifiers, QString> keys[] = {
-            {Qt::Key_J, {}, "INP001"},     {Qt::Key_Semicolon, {}, "INP004"}, {Qt::Key_2, {}, ""},
-            {Qt::Key_5, {}, ""},           {Qt::Key_1, {}, "MOD001"},         {Qt::Key_5, {}, "MOD005"},
-            {Qt::Key_A, {}, "OUT001"},     {Qt::Key_F, {}, "OUT004"},
+            {Qt::Key_J, {}, "INP001"},     {Qt::Key_Semicolon, {}, "INP004"},
+            // 1080i in Matrix locks modes 2-5 for the keys as for the buttons, until Matrix is chosen again.
+            {Qt::Key_2, {}, ""},           {Qt::Key_5, {}, ""},               {Qt::Key_1, {}, "MOD001"},
+            {Qt::Key_5, {}, "MOD005"},     {Qt::Key_A, {}, "OUT001"},         {Qt::Key_F, {}, "OUT004"},
             {Qt::Key_7, KP, "AUD001"},     {Qt::Key_8, KP, "MNU001"},         {Qt::Key_9, KP, "LCK001"},
             {Qt::Key_4, KP, "MNL001"},     {Qt::Key_Clear, KP, "MNO001"},     {Qt::Key_Right, {}, "MNR001"},
             {Qt::Key_End, {}, "MNE001"},   {Qt::Key_Down, {}, "MND001"},      {Qt::Key_PageDown, {}, "MNX001"},
