@@ -9,7 +9,7 @@
 #include "widgets/pictures.h"
 
 #include <QPlainTextEdit>
-#include <QTest>
+#include <QtTest>
 
 using namespace tavrin;
 using namespace tavrin::testing;
@@ -47,9 +47,8 @@ const std::pair<const char*, const char*> stacked[] = {
 };
 bool may_stack(const QString& a, const QString& b) {
     // A label or value box on the shape or slider of the same name.
-    const QString ra = a.mid(4), rb = b.mid(4);
-    const QString pair = QStringList{a.left(4), b.left(4)}.join(' ');
-    if (ra == rb && QStringList{"lab_ sha_", "sha_ lab_", "txt_ hsr_", "hsr_ txt_"}.contains(pair)) return true;
+    const QString pair = a.left(4) + b.left(4);
+    if (a.mid(4) == b.mid(4) && QStringList{"lab_sha_", "sha_lab_", "txt_hsr_", "hsr_txt_"}.contains(pair)) return true;
     for (const auto& [one, other] : stacked) {
         const QStringList x = QString(one).split(' '), y = QString(other).split(' ');
         if ((x.contains(a) && y.contains(b)) || (x.contains(b) && y.contains(a))) return true;
@@ -69,7 +68,7 @@ QString shown(const QString& log) { return QString(log).replace(QLatin1Char('\r'
 class LayoutTest : public QObject {
     Q_OBJECT
 private slots:
-    void sample_controls() {
+    void controls_as_built() {
         // Name, kind, container, x y width height, caption; after '|' the font where it was chosen.
         const char* const rows[] = {
             "cmd_refresh ColorButton frm_main 4 4 73 27 Refresh|Arial 9",
@@ -102,10 +101,7 @@ private slots:
                                 caption_of(c) + (row.contains('|') ? font : QString());
             QCOMPARE(got, row);
         }
-    }
-
-    void every_control() {
-        FrmMain w(QStringLiteral("/nowhere"));
+        // Every control: hidden, disabled, inside its container, not over another.
         const QString hidden = "cmd_keypad sha_pip lab_pip sha_lab_in lab_lab_input fra_quad cmd_conn cmd_disconn "
                                "cbo_com cmd_conn_eth cmd_disconn_eth lab_ip txt_ip lab_eth_state";
         // The standby set, Get IP (until RS-232 is chosen) and Disconnect of Ethernet.
@@ -201,11 +197,10 @@ private slots:
         rig.w().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.w()));
         QVERIFY(box->visibleRegion().isEmpty());  // below the edge in the advanced view
-        int changes = 0;
-        connect(box->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
+        QSignalSpy changes(box->document(), &QTextDocument::contentsChanged);
         for (int i = 0; i < 45; ++i) rig.link().tx_cmd(QStringLiteral("MNU001"));  // past the clear at 80
         rig.platform.advance(5);
-        QCOMPARE(changes, 0);
+        QCOMPARE(changes.count(), 0);
         QVERIFY(rig.link().log_lines() < 80);  // cleared on the way
 
         // Stretched down to the log: it shows what was logged meanwhile, and

@@ -51,6 +51,11 @@ private slots:
         PanelRig r;  // RS-232, port 1 open
         r.serial.failing_ports = {4};
         r.serial.failure_reason = QStringLiteral("Port busy: /dev/ttyUSB3. Another program has it open.");
+        r.serial.lose(QStringLiteral("/dev/ttyUSB0 hung up."));  // ends as if disconnected
+        QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
+        r.serial.lose(QStringLiteral("again"));  // a late second report of the same loss says nothing
+        click(r, "cmd_conn");                    // the device is back
+        QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: open:1 on#00d020 on#c0c0c0 on#c0c0c0"));
         r.device.send_unsolicited("PW", false);  // half a reply from the old port
         r.platform.advance(2);
         pick_port(r, 1);
@@ -60,11 +65,13 @@ private slots:
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM4: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
         QCOMPARE(r.platform.messages,
                  (QList<QPair<QString, MsgIcon>>{
+                     {"COM1: Connection lost !\n/dev/ttyUSB0 hung up.\nPress Connect when it is back.",
+                      MsgIcon::Critical},
                      {"COM4: Fail !\nPort busy: /dev/ttyUSB3. Another program has it open.", MsgIcon::None}}));
         r.st().cmd_enable = false;  // as during start-up: the list alone opens nothing
         pick_port(r, 2);
         r.st().cmd_enable = true;
-        QCOMPARE(r.serial.open_calls, 3);
+        QCOMPARE(r.serial.open_calls, 4);
         click(r, "cmd_conn");
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM3: open:3 on#00d020 on#c0c0c0 on#c0c0c0"));
         click(r, "cmd_disconn");
@@ -112,19 +119,6 @@ private slots:
         QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: open:1 on#00d020 on#c0c0c0 on#c0c0c0"));
     }
 
-    void a_lost_link_ends_as_if_disconnected() {
-        PanelRig r;  // RS-232, port 1 open
-        r.serial.lose(QStringLiteral("/dev/ttyUSB0 hung up."));
-        QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: closed on#c0c0c0 on#ff0000 on#c0c0c0"));
-        r.serial.lose(QStringLiteral("again"));  // a late second report of the same loss says nothing
-        QCOMPARE(r.platform.messages,
-                 (QList<QPair<QString, MsgIcon>>{
-                     {"COM1: Connection lost !\n/dev/ttyUSB0 hung up.\nPress Connect when it is back.",
-                      MsgIcon::Critical}}));
-        click(r, "cmd_conn");  // the device is back
-        QCOMPARE(serial(r), QStringLiteral("RS-232 COM1: open:1 on#00d020 on#c0c0c0 on#c0c0c0"));
-    }
-
     void restart_over_ethernet() {
         // The device answers, then drops the connection while the panel waits
         // out its restart: the re-connect notice is the only message.
@@ -164,10 +158,8 @@ private slots:
             for (int i = 0; i < c.answers.size(); ++i)
                 r.device.answer_in_pieces(queries[i], {c.answers[i].left(c.split), c.answers[i].mid(c.split)}, 60, 4);
             click(r, "cmd_get_ip");
-            QStringList boxes;
-            for (const char* box : {"txt_get_ip", "txt_get_mask", "txt_get_gate"})
-                boxes << qobject_cast<QLineEdit*>(ctl(r, box))->text();
-            QCOMPARE(boxes.join(' '), c.boxes);
+            const auto text = [&r](const char* box) { return qobject_cast<QLineEdit*>(ctl(r, box))->text(); };
+            QCOMPARE(QStringList({text("txt_get_ip"), text("txt_get_mask"), text("txt_get_gate")}).join(' '), c.boxes);
             QCOMPARE(r.take_received(), queries.mid(0, c.sent));
             QCOMPARE(look(r, "cmd_get_ip") + QString::number(r.link().ip_query_step()), QStringLiteral("on#c0c0c0254"));
             QVERIFY(!r.link().log_text().contains('>'));  // the queries themselves are not logged

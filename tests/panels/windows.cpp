@@ -97,11 +97,9 @@ private slots:
             QCOMPARE(f->windowTitle(), QString(wins[win].title));
             QCOMPARE(f->size(), wins[win].size);
             const QRect m = rig.w().frameGeometry(), g = f->frameGeometry();
-            const QPoint want[] = {{m.left(), m.top() - g.height()},
-                                   {m.left(), m.top() + rig.w().control("cmd_hdcp")->y() - g.height()},
-                                   {m.right() + 1 - g.width(), m.top() - g.height()},
-                                   {m.left() + 359, m.top() - g.height()}};
-            QCOMPARE(g.topLeft(), want[win]);
+            const int left[] = {m.left(), m.left(), m.right() + 1 - g.width(), m.left() + 359};
+            const int above = win == hdcp ? m.top() + rig.w().control("cmd_hdcp")->y() : m.top();
+            QCOMPARE(g.topLeft(), QPoint(left[win], above - g.height()));
             // Closed by its opener, by the window system or with the main window.
             for (int way : {0, 1, 2}) {
                 if (way > 0) rig.toggle(win), f = rig.window(win);
@@ -149,24 +147,43 @@ private slots:
         }
     }
 
-    void controls_send_only_while_commands_are_enabled() {
-        const std::tuple<int, void (*)(Panel&), const char*> rows[] = {
-            {hdcp, [](Panel& p) { click(p.hdcp->window()->opt_hdcp_in(4, 1)); }, "HPI041"},
-            {hdcp, [](Panel& p) { click(p.hdcp->window()->opt_hdcp_out(2, 1)); }, "HPO021"},
-            {labels, [](Panel& p) { click(p.labels->window()->opt_on_off(1)); }, "LAB001"},
-            {pip, [](Panel& p) { click(p.pip->window()->cmd_b_pos[3]); }, "PPO023"},
-            {pip, [](Panel& p) { QTest::keyClick(p.pip->window()->size_list(2), Qt::Key_End); }, "PSZ023"},
-            {pip, [](Panel& p) { click(p.pip->window()->cmd_b_swap); }, "PSW002"},
-        };
-        for (const auto& [win, act, sent] : rows) {
-            WinRig rig;
-            rig.toggle(win);
-            rig.take_received();
-            act(rig.p());
-            QCOMPARE(rig.take_received(), QStringList{sent});
-            rig.st().cmd_enable = false;
-            act(rig.p());
-            QVERIFY(rig.take_received().isEmpty());
+    void what_the_controls_send() {
+        WinRig rig;
+        for (int win : {hdcp, labels, pip}) rig.toggle(win);
+        FrmHdcp* h = rig.p().hdcp->window();
+        FrmPip* f = rig.p().pip->window();
+        const std::pair<QWidget*, const char*> rows[] = {
+            {h->opt_hdcp_in(4, 1), "HPI041"}, {h->opt_hdcp_out(2, 1), "HPO021"},
+            {rig.p().labels->window()->opt_on_off(1), "LAB001"}, {f->cmd_b_pos[3], "PPO023"},
+            {f->size_list(2), "PSZ023"}, {f->cmd_b_swap, "PSW002"}};
+        // The buttons and lists only while commands are enabled.
+        for (const auto& [control, sent] : rows)
+            for (bool enabled : {true, false}) {
+                rig.take_received();
+                rig.st().cmd_enable = enabled;
+                if (auto* list = qobject_cast<QComboBox*>(control)) QTest::keyClick(list, Qt::Key_End);
+                else click(control);
+                QCOMPARE(rig.take_received(), enabled ? QStringList{sent} : QStringList());
+            }
+        // Enter sends a label box byte for byte, and does not consult cmd_enable.
+        rig.st().cmd_enable = false;
+        rig.device.responder = nullptr;  // unanswered: the box keeps what was sent
+        const std::tuple<int, const char*, QByteArray, const char*> typed_rows[] = {
+            {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
+            {4, " A  label ", "LAI4 A  label \r\r", " A  label "},
+            // Twelve characters are all the device keeps: the box takes no more.
+            {4, "Studio B left wall", "LAI4Studio B lef\r\r", "Studio B lef"},
+            // A CR or LF would end the command and start a second one.
+            {3, "AB\rMOD001", "LAI3ABMOD001\r\r", "ABMOD001"}, {3, "x\r\ny\tz", "LAI3xyz\r\r", "xyz"},
+            {1, "a\x7f" "b\u0085c", "LAI1abc\r\r", "abc"}, {2, "Caf\u00e9", "LAI2Caf\xe9\r\r", "Caf\u00e9"},
+            {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
+        for (const auto& [box, typed, wire, after] : typed_rows) {
+            QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
+            rig.serial.writes.clear();
+            edit->setText(QString::fromUtf8(typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(rig.serial.writes.join(), wire);
+            QCOMPARE(edit->text(), QString::fromUtf8(after));
         }
     }
 
@@ -207,8 +224,14 @@ private slots:
         rig.w().control(QStringLiteral("fra_btn"))->setEnabled(false);  // keys act in standby too
         rig.st().cur_output = 3;                                         // inputs go to output C
         rig.toggle(keypad);
+        rig.both("MOD001");  // Matrix, then 1080i chosen
+        auto* reso = rig.w().ctl<QComboBox>(QStringLiteral("cbo_output"));
+        reso->setCurrentIndex(4), emit reso->activated(4);
+        QCOMPARE(rig.take_received(), QStringList({"RES005"}));
         const std::tuple<int, Qt::KeyboardModifiers, QString> keys[] = {
-            {Qt::Key_J, {}, "INP001"},     {Qt::Key_Semicolon, {}, "INP004"}, {Qt::Key_1, {}, "MOD001"},
+            {Qt::Key_J, {}, "INP001"},     {Qt::Key_Semicolon, {}, "INP004"},
+            // 1080i in Matrix locks modes 2-5 for the keys as for the buttons, until Matrix is chosen again.
+            {Qt::Key_2, {}, ""},           {Qt::Key_5, {}, ""},               {Qt::Key_1, {}, "MOD001"},
             {Qt::Key_5, {}, "MOD005"},     {Qt::Key_A, {}, "OUT001"},         {Qt::Key_F, {}, "OUT004"},
             {Qt::Key_7, KP, "AUD001"},     {Qt::Key_8, KP, "MNU001"},         {Qt::Key_9, KP, "LCK001"},
             {Qt::Key_4, KP, "MNL001"},     {Qt::Key_Clear, KP, "MNO001"},     {Qt::Key_Right, {}, "MNR001"},
@@ -235,40 +258,6 @@ private slots:
         rig.platform.on_pump = pump;
         QVERIFY(repeats >= 40);  // while the pause pumped
         QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
-        // 1080i chosen in Matrix locks modes 2-5 for the keys as for the buttons,
-        // until Matrix is chosen again.
-        rig.both("MOD001");
-        auto* reso = rig.w().ctl<QComboBox>(QStringLiteral("cbo_output"));
-        reso->setCurrentIndex(4), emit reso->activated(4);
-        QCOMPARE(rig.take_received(), QStringList({"RES005"}));
-        for (const auto& [key, first] : {std::pair{Qt::Key_2, ""}, {Qt::Key_5, ""}, {Qt::Key_1, "MOD001"},
-                                         {Qt::Key_3, "MOD003"}}) {
-            QTest::keyClick(rig.window(keypad), key);
-            QCOMPARE(rig.take_received().value(0), QString(first));
-        }
-    }
-
-    void enter_sends_the_label_byte_for_byte() {
-        WinRig rig(true);  // unanswered: the box keeps what was sent
-        rig.toggle(labels);
-        rig.st().cmd_enable = false;  // Enter does not consult it
-        const std::tuple<int, const char*, QByteArray, const char*> rows[] = {
-            {2, "Studio B", "LAI2Studio B\r\r", "Studio B"}, {1, "", "LAI1\r\r", ""},
-            {4, " A  label ", "LAI4 A  label \r\r", " A  label "},
-            // Twelve characters are all the device keeps: the box takes no more.
-            {4, "Studio B left wall", "LAI4Studio B lef\r\r", "Studio B lef"},
-            // A CR or LF would end the command and start a second one.
-            {3, "AB\rMOD001", "LAI3ABMOD001\r\r", "ABMOD001"}, {3, "x\r\ny\tz", "LAI3xyz\r\r", "xyz"},
-            {1, "a\x7f" "b\u0085c", "LAI1abc\r\r", "abc"}, {2, "Caf\u00e9", "LAI2Caf\xe9\r\r", "Caf\u00e9"},
-            {2, "\u03a9 room", "LAI2? room\r\r", "\u03a9 room"}};
-        for (const auto& [box, typed, wire, after] : rows) {
-            QLineEdit* edit = rig.p().labels->window()->txt_lab_in(box);
-            rig.serial.writes.clear();
-            edit->setText(QString::fromUtf8(typed));
-            QTest::keyClick(edit, Qt::Key_Return);
-            QCOMPARE(rig.serial.writes.join(), wire);
-            QCOMPARE(edit->text(), QString::fromUtf8(after));
-        }
     }
 };
 
