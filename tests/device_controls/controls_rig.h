@@ -54,14 +54,12 @@ struct Rig : PanelRig {
     // Runs `act` once while another exchange (the version query) waits for its
     // answer; says whether it ran.
     bool while_busy(const std::function<void()>& act) {
-        const auto step = platform.on_pump;
         bool ran = false;
-        platform.on_pump = [&] {
-            step();
+        platform.then_on_pump = [&] {
             if (!ran && link().awaiting_reply()) ran = true, act();
         };
         QTest::mouseClick(c("cmd_ver"), Qt::LeftButton);
-        platform.on_pump = step;
+        platform.then_on_pump = nullptr;
         return ran;
     }
     sim::DeviceModel model;

@@ -138,9 +138,7 @@ private slots:
         LinkRig rig;
         rig.open_serial();
         rig.device.answer(QStringLiteral("PWR999"), "PWR001\r", 20);
-        const auto device = rig.platform.on_pump;
-        rig.platform.on_pump = [&] {  // a click and a slider move during the wait
-            device();
+        rig.platform.then_on_pump = [&] {  // a click and a slider move during the wait
             if (rig.platform.pumps != 5) return;
             rig.link.tx_cmd(QStringLiteral("LCK001"));
             rig.link.tx_cmd_nowait(QStringLiteral("BRI050"));

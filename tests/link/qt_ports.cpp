@@ -223,9 +223,7 @@ private slots:
         QStringList mods;
         rig.link.register_handler(QStringLiteral("MOD"), [&] { mods << rig.link.reply(); });
         qsizetype at = 0;
-        const auto device = rig.platform.on_pump;
-        rig.platform.on_pump = [&] {
-            device();
+        rig.platform.then_on_pump = [&] {
             if (at < many.size()) rig.serial.deliver(many.mid(at, 997)), at += 997;
         };
         for (int i = 0; i < 4 * total && seen.count < total; ++i) rig.platform.advance(1);

@@ -14,10 +14,7 @@ using namespace tavrin::testing;
 namespace {
 QWidget* ctl(PanelRig& r, const char* name) { return r.w().control(QLatin1String(name)); }
 void click(PanelRig& r, const char* name) { qobject_cast<QAbstractButton*>(ctl(r, name))->click(); }
-void pick_port(PanelRig& r, int index) {
-    r.w().ctl<QComboBox>(QStringLiteral("cbo_com"))->setCurrentIndex(index);
-    emit r.w().ctl<QComboBox>(QStringLiteral("cbo_com"))->activated(index);
-}
+void pick_port(PanelRig& r, int index) { pick(r.w().ctl<QComboBox>(QStringLiteral("cbo_com")), index); }
 // A control as the operator sees it: enabled or not, and a button's colour.
 QString look(PanelRig& r, const char* name) {
     auto* b = qobject_cast<ColorButton*>(ctl(r, name));
@@ -126,9 +123,7 @@ private slots:
             PanelRig r(PanelRig::Start::Ethernet);
             r.device.echo_everything();
             int pumps_after_send = -1;
-            const auto device_step = r.platform.on_pump;
-            r.platform.on_pump = [&] {
-                device_step();
+            r.platform.then_on_pump = [&] {
                 if (!r.device.received.isEmpty() && ++pumps_after_send == 200) r.tcp.drop();
             };
             click(r, button);
@@ -137,7 +132,7 @@ private slots:
                      (QList<QPair<QString, MsgIcon>>{
                          {"Need to re-connect Ethernet after TAVRIN-4X re-boots ready !", MsgIcon::Exclamation}}));
             QCOMPARE(eth(r), idle);
-            r.platform.on_pump = device_step;
+            r.platform.then_on_pump = nullptr;
             r.connect_ethernet();  // a later loss is reported again
             r.tcp.drop();
             r.platform.advance(100);

@@ -225,8 +225,7 @@ private slots:
         rig.st().cur_output = 3;                                         // inputs go to output C
         rig.toggle(keypad);
         rig.both("MOD001");  // Matrix, then 1080i chosen
-        auto* reso = rig.w().ctl<QComboBox>(QStringLiteral("cbo_output"));
-        reso->setCurrentIndex(4), emit reso->activated(4);
+        pick(rig.w().ctl<QComboBox>(QStringLiteral("cbo_output")), 4);
         QCOMPARE(rig.take_received(), QStringList({"RES005"}));
         const std::tuple<int, Qt::KeyboardModifiers, QString> keys[] = {
             {Qt::Key_J, {}, "INP001"},     {Qt::Key_Semicolon, {}, "INP004"},
@@ -247,15 +246,13 @@ private slots:
         }
         // The repeats of a held arrow that come during its pause are dropped.
         int repeats = 0;
-        const auto pump = rig.platform.on_pump;
-        rig.platform.on_pump = [&] {
-            pump();
+        rig.platform.then_on_pump = [&] {
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true);
             if (rig.st().busy && !rig.link().awaiting_reply())
                 ++repeats, QApplication::sendEvent(rig.window(keypad), &repeat);
         };
         QTest::keyClick(rig.window(keypad), Qt::Key_Up);
-        rig.platform.on_pump = pump;
+        rig.platform.then_on_pump = nullptr;
         QVERIFY(repeats >= 40);  // while the pause pumped
         QCOMPARE(rig.take_received(), QStringList({"MNU001"}));
     }

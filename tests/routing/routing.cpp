@@ -37,8 +37,6 @@ QStringList columns(Rig& r) {
     }
     return cols;
 }
-// A user's pick: the list moves, then raises its event.
-void pick(QComboBox* list, int k) { list->setCurrentIndex(k), emit list->activated(k); }
 
 struct Layout {
     const char* name;
@@ -120,9 +118,7 @@ private slots:
             const qint64 start = rig.platform.now;
             qint64 disabled_until = 0;
             bool answered_while_settling = false;
-            const auto device_step = rig.platform.on_pump;
-            rig.platform.on_pump = [&] {
-                device_step();
+            rig.platform.then_on_pump = [&] {
                 if (rig.row_is(c.array, 1, count, false)) disabled_until = rig.platform.now;
                 if (!answered_while_settling && rig.highlighted(c.array, count) == c.index)  // the answer is shown
                     answered_while_settling = !rig.link().awaiting_reply();

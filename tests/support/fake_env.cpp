@@ -23,6 +23,7 @@ void FakePlatform::pump(int) {
     ++now;
     ++pumps;
     if (on_pump) on_pump();
+    if (then_on_pump) then_on_pump();
     for (size_t i = 0; i < timers.size(); ++i) timers[i]->fire_if_due();  // a timer may add or remove timers
     QCoreApplication::processEvents();
 }

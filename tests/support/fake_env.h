@@ -53,6 +53,7 @@ public:
     int pumps = 0;
     QList<QPair<QString, MsgIcon>> messages;
     std::function<void()> on_pump;                   // the device acts here
+    std::function<void()> then_on_pump;              // and then the test
     std::function<void(const QString&)> on_message;  // e.g. to act while a box is "open"
     std::vector<FakeTimer*> timers;
 };

@@ -7,6 +7,7 @@
 #include "main_window/panel.h"
 #include "support/fake_env.h"
 
+#include <QComboBox>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -33,5 +34,8 @@ struct PanelRig : FakeDevice {
     QStringList take_received();
     QString path(const QString& file) const { return dir.filePath(file); }
 };
+
+// An operator's pick in a list: the list moves, then raises its event.
+inline void pick(QComboBox* list, int k) { list->setCurrentIndex(k), emit list->activated(k); }
 
 }  // namespace tavrin::testing
