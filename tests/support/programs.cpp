@@ -71,19 +71,14 @@ QString SimProcess::state() {
 }
 
 QString SimProcess::read_until(const QString& marker) {
-    QDeadlineTimer deadline(10000);
-    while (!pending_.contains(marker) && !deadline.hasExpired()) {
+    const auto line_done = [&] {
+        const qsizetype at = pending_.indexOf(marker);
+        return at >= 0 && pending_.indexOf(QLatin1Char('\n'), at) >= 0;
+    };
+    for (QDeadlineTimer deadline(10000); !line_done() && !deadline.hasExpired();) {
         proc_.waitForReadyRead(100);
         pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
         QCoreApplication::processEvents();
-    }
-    const int at = int(pending_.indexOf(marker));
-    if (at >= 0) {
-        QDeadlineTimer rest(2000);
-        while (pending_.indexOf(QLatin1Char('\n'), at) < 0 && !rest.hasExpired()) {
-            proc_.waitForReadyRead(50);
-            pending_ += QString::fromLocal8Bit(proc_.readAllStandardOutput());
-        }
     }
     return std::exchange(pending_, QString());
 }
